@@ -1,0 +1,43 @@
+// One pass of the frame scan over the unread bytes of the receive ring.
+#pragma once
+
+#include <cstdint>
+
+namespace brisco::protocol {
+
+class ReceiveRing;
+
+enum class ReplyKind {
+    None,       // nothing complete to hand on this pass
+    Status,     // 36-byte status reply
+    Address,    // 7-byte address reply
+    DeviceInfo, // L + 6 byte device-information reply
+    Factory,    // 18-byte factory parameter reply
+    WriteAck,   // 7 or 8 byte write acknowledgement (never verified)
+    Command45,  // 5-byte command-45 reply (never verified)
+};
+
+struct ScanResult {
+    ReplyKind reply = ReplyKind::None;
+    // Checksum matched (always false for WriteAck and Command45, which carry
+    // no evaluated checksum). Only a verified reply may be decoded.
+    bool verified = false;
+    // Bytes that the caller drops from the ring after decoding; the reply
+    // starts at the read index until then. 0 when reply is None.
+    int dropLength = 0;
+    // Bus address carried by a verified address reply (offset 5).
+    std::uint8_t replyAddress = 0;
+    // An echo of one of our own requests was skipped: the line is four-wire.
+    bool echoSeen = false;
+    // The reply's kind indicates a two-wire line, unless an echo was seen.
+    bool replyIndicatesLine = false;
+};
+
+// Runs the scan loop once: drops refusals, noise and echoes, stops at an
+// incomplete reply or echo, and stops at the first reply. A complete reply
+// of a known kind is left at the read index and described in the result; an
+// unusable reply (wrong address, unknown command or sub-command, a declared
+// length that cannot fit the ring) is dropped here. Safe on any ring content.
+ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address);
+
+} // namespace brisco::protocol
