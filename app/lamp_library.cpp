@@ -1,0 +1,39 @@
+#include "app/lamp_library.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QWidget>
+
+bool LampLibrary::load(QString* error) {
+    const QString besideProgram =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Lumbrel"));
+    m_library.setFileNameAndVersion(besideProgram, 1);
+    if (!m_library.load()) {
+        m_library.setFileNameAndVersion(QStringLiteral("Lumbrel"), 1);
+        if (!m_library.load()) {
+            *error = QStringLiteral("The lamp library Lumbrel cannot be loaded: %1")
+                         .arg(m_library.errorString());
+            return false;
+        }
+    }
+    const auto registerServer =
+        reinterpret_cast<LumbrelRegisterServerFn>(m_library.resolve("DllRegisterServer"));
+    const auto getClassObject =
+        reinterpret_cast<LumbrelGetClassObjectFn>(m_library.resolve("DllGetClassObject"));
+    if (!registerServer || !getClassObject) {
+        *error = QStringLiteral("%1 is not the lamp library Lumbrel.").arg(m_library.fileName());
+        return false;
+    }
+    registerServer();
+    if (getClassObject(LUMBREL_STATUS_BOX_CLASS_ID, &m_factory) != LUMBREL_OK ||
+        !m_factory.createInstance) {
+        *error = QStringLiteral("%1 offers no class \"%2\".")
+                     .arg(m_library.fileName(), QLatin1String(LUMBREL_STATUS_BOX_CLASS_ID));
+        return false;
+    }
+    return true;
+}
+
+QWidget* LampLibrary::createLamp(QWidget* parent) const {
+    return static_cast<QWidget*>(m_factory.createInstance(parent));
+}

@@ -1,0 +1,340 @@
+// The main window's controls, built from tables: groups, captions, names.
+#include "app/main_form.h"
+
+#include "settings/setpoint_table.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kBoxWidth = 64;
+
+struct LampRow {
+    int number; // StatusBoxN
+    const char* caption;
+};
+
+// Top to bottom within their groups.
+constexpr LampRow kWorkingStateLamps[] = {
+    {1, "Inner fan"}, {2, "Outer fan"}, {3, "Cooling"},      {4, "Heating"},
+    {5, "Hydrogen"},  {6, "Self test"}, {18, "Analog temp"}, {19, "自检"},
+};
+constexpr LampRow kAlertLamps[] = {
+    {7, "General"},         {8, "Sensor"},          {9, "Inner fan"},  {10, "Outer fan"},
+    {11, "Low current"},    {12, "High current"},   {13, "High temp"}, {14, "Low temp"},
+    {15, "DC low"},         {16, "DC high"},        {17, "AC dump"},   {20, "Entrance guard"},
+    {21, "Switch value 3"}, {22, "Switch value 4"},
+};
+
+struct PlateRow {
+    const char* name;
+    const char* caption;
+    const char* secondCaption;
+};
+constexpr PlateRow kPlateRows[] = {
+    {"TextBox1", "model", nullptr},
+    {"TextBox2", "PCB", "version"},
+    {"TextBox3", "software version", "version"},
+    {"TextBox4", "Edition statement", "statement"},
+};
+
+// Display-only measurements below the set-points of their group.
+struct MeasuredRow {
+    const char* group;
+    const char* caption;
+    const char* name;
+    const char* labelName; // nullptr: numbered like every other label
+};
+constexpr MeasuredRow kMeasuredRows[] = {
+    {"Semiconductor module", "Current", "TECcurrent_Text", nullptr},
+    {"Inner fan", "Current rotation speed", "IntFanSpeed_Text", nullptr},
+    {"Outer fan", "Current rotation speed", "ExtFanSpeed_Text", "ExtFanSpeedLabel"},
+};
+
+struct GeneralRow {
+    const char* caption;
+    const char* name;
+    bool editable;
+};
+constexpr GeneralRow kGeneralRows[] = {
+    {"Comm counter", "CommCtr_Text", false},  {"Analog temp", "SetupT_Text", true},
+    {"Inner temp", "Temp1_Text", false},      {"Outer temp", "Temp2_Text", false},
+    {"Control T", "ControlTemp_Text", false}, {"DC voltage", "DCvoltage_Text", false},
+};
+
+struct ButtonRow {
+    const char* name;
+    const char* caption;
+};
+constexpr ButtonRow kStateButtons[] = {
+    {"Copy_Command", "Copy set"},
+    {"Setup_Command", "Send set"},
+    {"Command3", "Send analog"},
+    {"F_Setup_Command", "factory setting"},
+};
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// Names every control and tells assistive technology what it is.
+class Builder {
+public:
+    explicit Builder(QHash<QString, QLineEdit*>& fields)
+        : m_fields(fields) {}
+
+    QGroupBox* group(const char* caption) {
+        auto* box = new QGroupBox(text(caption));
+        name(box, QStringLiteral("Frame%1").arg(++m_frameNo), text(caption));
+        return box;
+    }
+
+    QLabel* label(const char* caption, const char* objectName = nullptr) {
+        auto* label = new QLabel(text(caption));
+        name(label, objectName ? text(objectName) : QStringLiteral("Label%1").arg(++m_labelNo),
+             text(caption).trimmed());
+        return label;
+    }
+
+    QLineEdit* box(const char* objectName, const QString& spokenName, bool editable) {
+        auto* edit = new QLineEdit;
+        edit->setReadOnly(!editable);
+        edit->setFixedWidth(kBoxWidth);
+        name(edit, text(objectName), spokenName);
+        m_fields.insert(text(objectName), edit);
+        return edit;
+    }
+
+    QPushButton* button(const char* objectName, const char* caption) {
+        auto* button = new QPushButton(text(caption));
+        name(button, text(objectName), text(caption));
+        return button;
+    }
+
+    static void name(QWidget* widget, const QString& objectName, const QString& spokenName) {
+        widget->setObjectName(objectName);
+        widget->setAccessibleDescription(objectName);
+        widget->setAccessibleName(spokenName);
+    }
+
+private:
+    QHash<QString, QLineEdit*>& m_fields;
+    int m_frameNo = 0;
+    int m_labelNo = 0;
+};
+
+} // namespace
+
+void Main_Form::buildLayout(const LampFactory& createLamp) {
+    using brisco::settings::SetPoint;
+    Builder b(m_fields);
+
+    setWindowTitle(QStringLiteral("Brisco后台软件_v20E"));
+    Builder::name(this, QStringLiteral("Main_Form"), windowTitle());
+
+    // Plate information.
+    QGroupBox* plate = b.group("Plate information");
+    auto* plateGrid = new QGridLayout(plate);
+    int row = 0;
+    for (const PlateRow& r : kPlateRows) {
+        auto* captions = new QVBoxLayout;
+        captions->setSpacing(0);
+        QString spoken = text(r.caption);
+        captions->addWidget(b.label(r.caption));
+        if (r.secondCaption) {
+            captions->addWidget(b.label(r.secondCaption));
+            spoken += u' ' + text(r.secondCaption);
+        }
+        plateGrid->addLayout(captions, row, 0);
+        QLineEdit* edit = b.box(r.name, spoken, false);
+        edit->setMinimumWidth(170);
+        edit->setMaximumWidth(QWIDGETSIZE_MAX);
+        plateGrid->addWidget(edit, row++, 1);
+    }
+    plateGrid->setColumnStretch(1, 1);
+
+    // Communication port.
+    QGroupBox* portGroup = b.group("Communication port");
+    auto* portGrid = new QGridLayout(portGroup);
+    m_CommPortText = b.box("CommPortText", QStringLiteral("Serial port"), false);
+    m_CommPortVScroll = new QScrollBar(Qt::Vertical);
+    Builder::name(m_CommPortVScroll, QStringLiteral("CommPortVScroll"),
+                  QStringLiteral("Next serial port"));
+    m_CommPortVScroll->setRange(0, 0);
+    m_CommPortVScroll->setFixedHeight(m_CommPortText->sizeHint().height());
+    m_CommPortVScroll->setVisible(false);
+    m_CommPort_ToggleButton = b.button("CommPort_ToggleButton", "OpenComm");
+    m_CommPort_ToggleButton->setCheckable(true);
+    auto* selector = new QHBoxLayout;
+    selector->setSpacing(1);
+    selector->addWidget(m_CommPortText);
+    selector->addWidget(m_CommPortVScroll);
+    selector->addStretch();
+    portGrid->addLayout(selector, 0, 0, 1, 2);
+    portGrid->addWidget(m_CommPort_ToggleButton, 0, 2, 1, 2);
+
+    portGrid->addWidget(b.label("Mode"), 1, 0);
+    m_RS485Option = new QRadioButton(QStringLiteral("RS485"));
+    Builder::name(m_RS485Option, QStringLiteral("RS485Option"), QStringLiteral("Mode RS485"));
+    m_RS422Option = new QRadioButton(QStringLiteral("RS422"));
+    Builder::name(m_RS422Option, QStringLiteral("RS422Option"), QStringLiteral("Mode RS422"));
+    portGrid->addWidget(m_RS485Option, 1, 1);
+    portGrid->addWidget(m_RS422Option, 1, 2);
+
+    portGrid->addWidget(b.label("Setup"), 2, 0);
+    QLineEdit* lineSetup = b.box("TextBox5", QStringLiteral("Setup"), false);
+    lineSetup->setText(QStringLiteral("9600,8,N,1"));
+    lineSetup->setMinimumWidth(120);
+    portGrid->addWidget(lineSetup, 2, 1, 1, 2);
+    portGrid->addWidget(b.label("Protocol"), 3, 0);
+    QLineEdit* protocolBox = b.box("TextBox6", QStringLiteral("Protocol"), false);
+    protocolBox->setText(QStringLiteral("MODBUS 改进型"));
+    protocolBox->setMinimumWidth(120);
+    portGrid->addWidget(protocolBox, 3, 1, 1, 2);
+
+    QPushButton* sendAddress = b.button("Addr_Command1", "Send addr");
+    QPushButton* getAddress = b.button("Addr_Command2", "Get addr");
+    portGrid->addWidget(sendAddress, 4, 0);
+    portGrid->addWidget(b.box("AddrText1", QStringLiteral("New address"), true), 4, 1);
+    portGrid->addWidget(getAddress, 5, 0);
+    portGrid->addWidget(b.box("AddrText2", QStringLiteral("Address read"), false), 5, 1);
+    portGrid->setColumnStretch(3, 1);
+
+    // Device state database and the groups inside it.
+    QGroupBox* state = b.group("Device state database");
+    auto* stateGrid = new QGridLayout(state);
+
+    std::vector<std::pair<QString, QGridLayout*>> setPointGrids;
+    auto addSetPointGroup = [&](const char* caption) {
+        QGroupBox* groupBox = b.group(caption);
+        auto* grid = new QGridLayout(groupBox);
+        grid->setColumnStretch(0, 1);
+        setPointGrids.emplace_back(text(caption), grid);
+        return groupBox;
+    };
+    auto gridOf = [&](const char* caption) {
+        for (auto& [name, grid] : setPointGrids) {
+            if (name == text(caption)) {
+                return grid;
+            }
+        }
+        return static_cast<QGridLayout*>(nullptr);
+    };
+    auto addRow = [&](QGridLayout* grid, QLabel* caption, QLineEdit* entry, QLineEdit* shown) {
+        const int r = grid->rowCount();
+        grid->addWidget(caption, r, 0);
+        if (entry) {
+            grid->addWidget(entry, r, 1);
+        }
+        grid->addWidget(shown, r, 2);
+    };
+
+    QGroupBox* module = addSetPointGroup("Semiconductor module");
+    auto* moduleLayout = gridOf("Semiconductor module");
+    QGroupBox* cooling = addSetPointGroup("Cooling");
+    QGroupBox* heating = addSetPointGroup("Heating");
+    moduleLayout->addWidget(cooling, 0, 0, 1, 3);
+    moduleLayout->addWidget(heating, 1, 0, 1, 3);
+    QGroupBox* innerFan = addSetPointGroup("Inner fan");
+    QGroupBox* outerFan = addSetPointGroup("Outer fan");
+    QGroupBox* warning = addSetPointGroup("Warning");
+
+    for (const SetPoint& setPoint : brisco::settings::setPoints()) {
+        const QString spoken = text(setPoint.group) + u' ' + text(setPoint.label).trimmed();
+        addRow(gridOf(setPoint.group), b.label(setPoint.label),
+               b.box(setPoint.entryName, spoken + QStringLiteral(", new value"), true),
+               b.box(setPoint.displayName, spoken + QStringLiteral(", controller value"), false));
+    }
+    for (const MeasuredRow& r : kMeasuredRows) {
+        addRow(gridOf(r.group), b.label(r.caption, r.labelName), nullptr,
+               b.box(r.name, text(r.group) + u' ' + text(r.caption), false));
+    }
+    {
+        const int r = moduleLayout->rowCount();
+        moduleLayout->addWidget(b.label("Cooling only"), r, 0);
+        auto* choice = new QHBoxLayout;
+        for (const char* name : {"Option1", "Option2"}) {
+            auto* option = new QRadioButton;
+            Builder::name(option, text(name),
+                          QStringLiteral("Cooling only, choice %1").arg(text(name).back()));
+            choice->addWidget(option);
+        }
+        moduleLayout->addLayout(choice, r, 1, 1, 2);
+    }
+
+    auto lampGroup = [&](const char* caption, const auto& lamps) {
+        QGroupBox* groupBox = b.group(caption);
+        auto* grid = new QGridLayout(groupBox);
+        grid->setVerticalSpacing(6);
+        int r = 0;
+        for (const LampRow& lampRow : lamps) {
+            QWidget* lamp = createLamp(groupBox);
+            Builder::name(lamp, QStringLiteral("StatusBox%1").arg(lampRow.number),
+                          text(caption) + u' ' + text(lampRow.caption));
+            lamp->setFixedSize(17, 15);
+            m_lamps[static_cast<std::size_t>(lampRow.number - 1)] = lamp;
+            grid->addWidget(b.label(lampRow.caption), r, 0);
+            grid->addWidget(lamp, r++, 1);
+        }
+        grid->setRowStretch(r, 1);
+        return groupBox;
+    };
+    QGroupBox* working = lampGroup("Working state", kWorkingStateLamps);
+    QGroupBox* alerts = lampGroup("Alerts", kAlertLamps);
+
+    auto* fans = new QVBoxLayout;
+    fans->addWidget(innerFan);
+    fans->addWidget(outerFan);
+    fans->addWidget(warning);
+    fans->addStretch();
+
+    auto* general = new QGridLayout;
+    row = 0;
+    for (const GeneralRow& r : kGeneralRows) {
+        general->addWidget(b.label(r.caption), row, 0);
+        general->addWidget(b.box(r.name, text(r.caption), r.editable), row++, 1);
+    }
+    general->setRowStretch(row, 1);
+    auto* buttons = new QVBoxLayout;
+    for (const ButtonRow& r : kStateButtons) {
+        buttons->addWidget(b.button(r.name, r.caption));
+    }
+    buttons->addStretch();
+    general->addLayout(buttons, 0, 2, row, 1);
+
+    auto* moduleColumn = new QVBoxLayout;
+    moduleColumn->addWidget(module);
+    moduleColumn->addLayout(general);
+    moduleColumn->addStretch();
+
+    stateGrid->addLayout(moduleColumn, 0, 0);
+    stateGrid->addLayout(fans, 0, 1);
+    stateGrid->addWidget(working, 0, 2, Qt::AlignTop);
+    stateGrid->addWidget(alerts, 0, 3);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(plate, 3);
+    top->addWidget(portGroup, 2);
+    auto* window = new QVBoxLayout(this);
+    window->addLayout(top);
+    window->addWidget(state, 1);
+
+    connect(m_CommPort_ToggleButton, &QPushButton::clicked, this,
+            &Main_Form::CommPort_ToggleButton_Click);
+    connect(m_CommPortVScroll, &QScrollBar::valueChanged, this, &Main_Form::CommPortVScroll_Change);
+    connect(sendAddress, &QPushButton::clicked, this, &Main_Form::Addr_Command1_Click);
+    connect(getAddress, &QPushButton::clicked, this, &Main_Form::Addr_Command2_Click);
+    connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
+            &Main_Form::Command3_Click);
+}

@@ -1,0 +1,16 @@
+// The one way the program tells the operator something.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+inline constexpr const char* kApplicationTitle = "Brisco_v20E";
+
+// A modal box with the text, an OK button, no icon, under the application's
+// title. Returns when the operator has closed it.
+void showMessage(QWidget* parent, const QString& text);
+
+// The same box, shown once the current handler has returned, for handlers
+// that must not wait for the operator (the poll tick).
+void postMessage(QWidget* parent, const QString& text);

@@ -1,0 +1,79 @@
+#include "app/port_names.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace brisco::app {
+
+namespace {
+
+bool isUsbAdapter(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    return name.startsWith(QLatin1String("ttyUSB")) || name.startsWith(QLatin1String("ttyACM"));
+}
+
+// ttyUSB2 before ttyUSB10: digits compare by value.
+bool naturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i;
+            qsizetype ej = j;
+            while (ei < a.size() && a[ei].isDigit()) {
+                ++ei;
+            }
+            while (ej < b.size() && b[ej].isDigit()) {
+                ++ej;
+            }
+            const qulonglong na = a.mid(i, ei - i).toULongLong();
+            const qulonglong nb = b.mid(j, ej - j).toULongLong();
+            if (na != nb) {
+                return na < nb;
+            }
+            i = ei;
+            j = ej;
+        } else {
+            if (a[i] != b[j]) {
+                return a[i] < b[j];
+            }
+            ++i;
+            ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+
+} // namespace
+
+QStringList orderSerialDevices(QStringList devicePaths) {
+    std::sort(devicePaths.begin(), devicePaths.end(), [](const QString& a, const QString& b) {
+        const bool usbA = isUsbAdapter(a);
+        const bool usbB = isUsbAdapter(b);
+        if (usbA != usbB) {
+            return usbA;
+        }
+        return naturalLess(a, b);
+    });
+    devicePaths.removeDuplicates();
+    return devicePaths;
+}
+
+QString devicePathFor(int number, const QString& override, const QStringList& orderedDevices) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(override);
+    Q_UNUSED(orderedDevices);
+    return QStringLiteral("COM%1").arg(number);
+#else
+    if (!override.isEmpty()) {
+        return override;
+    }
+    if (number < 1 || number > orderedDevices.size()) {
+        return {};
+    }
+    return orderedDevices.at(number - 1);
+#endif
+}
+
+} // namespace brisco::app

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Draws the README's pictures of the main window into docs/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+cmake --build "$build" --target shoot_main_form
+QT_QPA_PLATFORM=offscreen "$build/bin/shoot_main_form" docs
+echo "wrote docs/main_form.png and docs/main_form_live.png"

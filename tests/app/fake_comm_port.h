@@ -1,0 +1,51 @@
+// An in-memory serial port: tests choose which ports exist, feed received
+// bytes in pieces and read back every block the program wrote.
+#pragma once
+
+#include "app/comm_port.h"
+
+#include <QList>
+#include <QSet>
+
+class FakeCommPort : public CommPort {
+    Q_OBJECT
+
+public:
+    QSet<int> available; // port numbers that open
+    QSet<int> failing;   // port numbers that refuse to open from now on
+    QList<QByteArray> written;
+    QByteArray incoming;
+    int number = 1;
+    int openedNumber = 0;
+    int openCalls = 0;
+    bool opened = false;
+
+    void setPortNumber(int n) override { number = n; }
+    int portNumber() const override { return number; }
+    bool open() override {
+        ++openCalls;
+        if (!available.contains(number) || failing.contains(number)) {
+            return false;
+        }
+        opened = true;
+        openedNumber = number;
+        return true;
+    }
+    void close() override { opened = false; }
+    bool isOpen() const override { return opened; }
+    qint64 bytesWaiting() const override { return opened ? incoming.size() : 0; }
+    QByteArray readAll() override {
+        if (!opened) {
+            return {};
+        }
+        return std::exchange(incoming, {});
+    }
+    void write(const QByteArray& block) override { written.append(block); }
+    QString deviceName(int n) const override { return QStringLiteral("/dev/fake%1").arg(n); }
+
+    void feed(const QByteArray& bytes) { incoming += bytes; }
+    void unplug() {
+        opened = false;
+        emit lost();
+    }
+};
