@@ -1,0 +1,135 @@
+#include "protocol/frame_scan.h"
+
+#include "protocol/frames.h"
+#include "protocol/receive_ring.h"
+
+namespace brisco::protocol {
+
+namespace {
+
+constexpr int kMinimumExamined = 5;
+constexpr int kRefusalLength = 2;
+constexpr int kEchoReadLength = 5;
+constexpr int kCommand45Length = 5;
+constexpr int kUnknownDropLength = 3;
+// Start, address, command, sub-command and length precede the text; the checksum follows it.
+constexpr int kDeviceInfoOverhead = 6;
+
+bool isOurs(std::uint8_t frameAddress, std::uint8_t address) {
+    return frameAddress == address || frameAddress == 0;
+}
+
+// Byte 4 of a parameter write and of its acknowledgement: 1 value byte or 2.
+int writeLength(const ReceiveRing& ring) {
+    return ring.at(4) == 1 ? 7 : 8;
+}
+
+void report(ScanResult& result, ReplyKind kind, int length, bool verified, bool indicatesLine) {
+    result.reply = kind;
+    result.dropLength = length;
+    result.verified = verified;
+    result.replyIndicatesLine = indicatesLine;
+}
+
+// A reply of fixed length: waits for all of it, then reports it with its checksum checked.
+void reportFixed(const ReceiveRing& ring, ScanResult& result, ReplyKind kind, int length,
+                 bool indicatesLine) {
+    if (ring.dataNo() < length) {
+        return;
+    }
+    report(result, kind, length, !ring.checksumError(length - 1), indicatesLine);
+}
+
+// The reply at the read index, by command and sub-command; a complete reply of a
+// known kind is reported for the caller to decode and drop.
+void dispatchReply(ReceiveRing& ring, std::uint8_t address, ScanResult& result) {
+    if (!isOurs(ring.at(1), address)) {
+        ring.drop(1);
+        return;
+    }
+    const std::uint8_t command = ring.at(2);
+    if (command == kCommandWrite) {
+        // Reported at once, even before its tail has arrived; its checksum is not evaluated.
+        report(result, ReplyKind::WriteAck, writeLength(ring), false, true);
+        return;
+    }
+    if (command == kCommand45) {
+        report(result, ReplyKind::Command45, kCommand45Length, false, true);
+        return;
+    }
+    if (command != kCommandRead) {
+        ring.drop(kUnknownDropLength);
+        return;
+    }
+    switch (ring.at(3)) {
+    case kReadStatus:
+        reportFixed(ring, result, ReplyKind::Status, kStatusReplyLength, true);
+        return;
+    case kReadAddress:
+        reportFixed(ring, result, ReplyKind::Address, kAddressReplyLength, true);
+        if (result.verified) {
+            result.replyAddress = ring.at(5);
+        }
+        return;
+    case kReadDeviceInfo: {
+        const int length = ring.at(4) + kDeviceInfoOverhead;
+        if (length > ReceiveRing::kSize) {
+            // It could never be complete in the ring: resynchronise on the next byte.
+            ring.drop(1);
+            return;
+        }
+        reportFixed(ring, result, ReplyKind::DeviceInfo, length, true);
+        return;
+    }
+    case kReadFactory:
+        reportFixed(ring, result, ReplyKind::Factory, kFactoryReplyLength, false);
+        return;
+    default:
+        ring.drop(kUnknownDropLength);
+        return;
+    }
+}
+
+} // namespace
+
+ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address) {
+    ScanResult result;
+    while (ring.dataNo() >= kMinimumExamined) {
+        const std::uint8_t start = ring.at(0);
+        if (start == kStartRefusal) {
+            ring.drop(kRefusalLength);
+            continue;
+        }
+        if (start == kStartReply) {
+            dispatchReply(ring, address, result);
+            break;
+        }
+        if (start != kStartRequest) {
+            ring.drop(1);
+            continue;
+        }
+        if (!isOurs(ring.at(1), address)) {
+            ring.drop(1);
+            continue;
+        }
+        const std::uint8_t command = ring.at(2);
+        if (command == kCommandRead || command == kCommand45) {
+            ring.drop(kEchoReadLength);
+            result.echoSeen = true;
+            continue;
+        }
+        if (command == kCommandWrite) {
+            const int length = writeLength(ring);
+            if (ring.dataNo() < length) {
+                break;
+            }
+            ring.drop(length);
+            result.echoSeen = true;
+            continue;
+        }
+        ring.drop(kUnknownDropLength);
+    }
+    return result;
+}
+
+} // namespace brisco::protocol
