@@ -4,5 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 cmake --build "$build" --target shoot_main_form
+mkdir -p docs
 QT_QPA_PLATFORM=offscreen "$build/bin/shoot_main_form" docs
 echo "wrote docs/main_form.png and docs/main_form_live.png"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Figures of the running program under a virtual display: time from start to
+# the shown main window, resident memory when idle, CPU use over 30 s of idle
+# ticking, and the cost of one tick that decodes a status reply.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+idle_seconds=${IDLE_SECONDS:-30}
+cmake --build "$build" --target brisco bench_tick >/dev/null
+
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_tick" 2>/dev/null
+
+measure() {
+    local program=$1
+    local start end pid window
+    start=$(date +%s.%N)
+    "$program" >/dev/null 2>&1 &
+    pid=$!
+    window=$(xdotool search --sync --onlyvisible --name 'Brisco' | head -1)
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "start to shown main window: %.0f ms\n", (b - a) * 1000 }'
+    sleep 3
+    local ticks=$(getconf CLK_TCK)
+    read -r u1 s1 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+    sleep "$idle_seconds"
+    read -r u2 s2 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+    echo "resident memory when idle: $(awk '/VmRSS/ {print $2, $3}' "/proc/$pid/status")"
+    awk -v d="$((u2 + s2 - u1 - s1))" -v t="$ticks" -v s="$idle_seconds" \
+        'BEGIN { printf "CPU over %d s idle: %.2f %%\n", s, 100 * d / (t * s) }'
+    kill -TERM "$pid"
+    wait "$pid" && echo "SIGTERM: closed normally (exit 0)" || echo "SIGTERM: exit $?"
+    : "$window"
+}
+export -f measure
+export idle_seconds
+xvfb-run -a -s '-screen 0 1280x1024x24' bash -c "measure '$PWD/$build/bin/brisco'"
