@@ -1,0 +1,82 @@
+// Faults of the line between the controller and the master: echo, replies cut
+// into pieces, noise, damaged checksums, refusals, silence and delay. Decides
+// what goes out and when, for a clock that the caller passes in; no I/O.
+#pragma once
+
+#include "sim/sent_reply.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+#include <deque>
+#include <optional>
+#include <random>
+
+namespace brisco::sim {
+
+struct FaultConfig {
+    bool echo = false;
+    bool split = false;
+    bool noise = false;
+    int corruptPercent = 0;
+    int refusePercent = 0;
+    // Silent during [0, s), [2s, 3s), [4s, 5s) ... after start; 0 never.
+    double silenceSeconds = 0.0;
+    int delayMs = 0;
+};
+
+struct LineOutput {
+    QByteArray bytes;
+    // Replies whose last byte is in bytes, and those silenced meanwhile.
+    QList<SentReply> replies;
+};
+
+class LineFaults {
+public:
+    static constexpr int kMaxPieces = 3;
+    static constexpr int kMaxGapMs = 60;
+    static constexpr int kMaxNoiseBytes = 3;
+
+    struct Counters {
+        qint64 echoBytes = 0;
+        qint64 noiseBytes = 0;
+    };
+
+    LineFaults(const FaultConfig& config, std::mt19937& random);
+
+    // Raw bytes from the master, echoed when the line echoes.
+    void requestReceived(QByteArrayView bytes, double now);
+    void replyReady(const QByteArray& reply, double now);
+
+    // Everything due by now, in line order.
+    LineOutput takeDue(double now);
+    std::optional<double> nextDueTime() const;
+
+    bool silentAt(double now) const;
+    Counters counters() const { return m_counters; }
+
+private:
+    struct Pending {
+        double time;
+        QByteArray bytes;
+        std::optional<SentReply> completes;
+    };
+
+    bool chance(int percent);
+    // Where each piece of a reply of size bytes ends, in order; one piece
+    // unless the line splits replies.
+    QList<qsizetype> pieceEnds(qsizetype size);
+    QByteArray noiseBurst();
+    // Bytes never go out earlier than anything queued before them, so frames
+    // do not interleave.
+    void enqueue(double time, QByteArray bytes, std::optional<SentReply> completes = {});
+
+    FaultConfig m_config;
+    std::mt19937& m_random;
+    std::deque<Pending> m_queue;
+    double m_lastQueued = 0.0;
+    Counters m_counters;
+};
+
+} // namespace brisco::sim

@@ -1,0 +1,135 @@
+#include "sim/sim_server.h"
+
+#include "sim/pseudo_terminal.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+
+namespace brisco::sim {
+
+namespace {
+
+void printLine(const QString& line) {
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+SimServer::SimServer(const SimOptions& options, quint32 seed, QObject* parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_random(seed)
+    , m_controller(options.controller, m_random)
+    , m_faults(options.faults, m_random)
+    , m_terminal(new PseudoTerminal(this))
+    , m_sendTimer(new QTimer(this)) {
+    m_sendTimer->setSingleShot(true);
+    m_sendTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_sendTimer, &QTimer::timeout, this, &SimServer::sendDue);
+    connect(m_terminal, &PseudoTerminal::received, this, &SimServer::onReceived);
+}
+
+SimServer::~SimServer() {
+    removeLink();
+}
+
+bool SimServer::start(QString* error) {
+    if (!m_options.statsPath.isEmpty()) {
+        m_statsFile.setFileName(m_options.statsPath);
+        if (!m_statsFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            *error = QStringLiteral("%1: %2").arg(m_options.statsPath, m_statsFile.errorString());
+            return false;
+        }
+    }
+    if (!m_terminal->open(error))
+        return false;
+    if (!m_options.linkPath.isEmpty() && !makeLink(error))
+        return false;
+    m_stats = std::make_unique<SimStats>(m_statsFile.isOpen() ? &m_statsFile : nullptr);
+    m_clock.start();
+    return true;
+}
+
+QString SimServer::slavePath() const {
+    return m_terminal->slavePath();
+}
+
+void SimServer::finish() {
+    if (m_stats) {
+        const Controller::Counters counters = m_controller.counters();
+        m_stats->writeTotals(counters, m_faults.counters());
+        printLine(m_stats->summaryLine(counters, m_faults.counters()));
+    }
+    removeLink();
+}
+
+double SimServer::now() const {
+    return m_clock.nsecsElapsed() / 1e9;
+}
+
+void SimServer::onReceived(const QByteArray& bytes) {
+    const double time = now();
+    trace(QStringLiteral("rx"), bytes);
+    m_controller.step(time - m_lastStep);
+    m_lastStep = time;
+    m_faults.requestReceived(bytes, time);
+    for (const Exchange& exchange : m_controller.receive(bytes)) {
+        trace(QStringLiteral("req"), exchange.request);
+        m_faults.replyReady(exchange.reply, time);
+    }
+    sendDue();
+}
+
+void SimServer::sendDue() {
+    const double time = now();
+    const LineOutput output = m_faults.takeDue(time);
+    if (!output.bytes.isEmpty()) {
+        m_terminal->write(output.bytes);
+        trace(QStringLiteral("tx"), output.bytes);
+    }
+    for (const SentReply& reply : output.replies) {
+        m_stats->record(reply);
+        trace(
+            QStringLiteral("reply %1 %2").arg(replyKindName(reply.kind), replyFateName(reply.fate)),
+            reply.bytes);
+    }
+    if (const std::optional<double> next = m_faults.nextDueTime()) {
+        // Rounded up: a timer that fires early would find nothing due.
+        m_sendTimer->start(static_cast<int>(std::ceil(qMax(0.0, *next - time) * 1000.0)));
+    }
+}
+
+void SimServer::trace(const QString& tag, QByteArrayView bytes) const {
+    if (!m_options.trace)
+        return;
+    printLine(QStringLiteral("%1 %2 %3")
+                  .arg(now(), 0, 'f', 3)
+                  .arg(tag, QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper())));
+}
+
+bool SimServer::makeLink(QString* error) {
+    const QFileInfo existing(m_options.linkPath);
+    // Left behind by a simulator that did not get to clean up.
+    if (existing.isSymLink() && !existing.exists())
+        QFile::remove(m_options.linkPath);
+    if (!QFile::link(slavePath(), m_options.linkPath)) {
+        *error = QStringLiteral("cannot create the link %1").arg(m_options.linkPath);
+        return false;
+    }
+    m_linked = true;
+    return true;
+}
+
+void SimServer::removeLink() {
+    if (!m_linked)
+        return;
+    m_linked = false;
+    if (QFileInfo(m_options.linkPath).symLinkTarget() == slavePath())
+        QFile::remove(m_options.linkPath);
+}
+
+} // namespace brisco::sim
