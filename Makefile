@@ -5,15 +5,24 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev \
             fonts-noto-cjk xvfb xauth xdotool
 
+# Only for running without a display: the screenshot of make run.
+RUN_PACKAGES := imagemagick
+
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps configure build run test test-default test-asan test-fuzz screenshot bench clean
+.PHONY: all deps run-deps install-packages configure build run test test-default test-asan test-fuzz screenshot bench soak clean
 
 all: build
 
 deps:
+	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES)"
+
+run-deps:
+	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES) $(RUN_PACKAGES)"
+
+install-packages:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(WANTED); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -33,7 +42,7 @@ configure: deps
 build: configure
 	cmake --build --preset default
 
-run: build
+run: run-deps build
 	scripts/run.sh
 
 test: test-default test-asan test-fuzz
@@ -56,6 +65,9 @@ screenshot: build
 
 bench: build
 	scripts/bench.sh
+
+soak: build
+	scripts/soak.sh
 
 clean:
 	rm -rf build build-asan build-fuzz

@@ -296,6 +296,11 @@ void Main_Form::DispatchReply(const protocol::ScanResult& found) {
     if (found.reply == protocol::ReplyKind::None) {
         return;
     }
+    const bool checked = found.reply != protocol::ReplyKind::WriteAck &&
+                         found.reply != protocol::ReplyKind::Command45;
+    if (checked && !found.verified) {
+        ++m_ChecksumErrorNo;
+    }
     if (found.verified) {
         switch (found.reply) {
         case protocol::ReplyKind::Status:

@@ -55,6 +55,8 @@ public:
     // Counts every decoded status reply; it goes on past 32767 rather than
     // wrapping negative.
     qint64 m_StatusFrameNo = 0;
+    // Replies dropped because their checksum did not match.
+    qint64 m_ChecksumErrorNo = 0;
 
     const brisco::protocol::ReceiveRing& receiveRing() const { return m_Ring; }
     const brisco::display::FanSpeed& fanSpeed() const { return m_FanSpeed; }

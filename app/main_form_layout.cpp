@@ -330,6 +330,9 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     window->addLayout(top);
     window->addWidget(state, 1);
 
+    // Opening the port is the first thing an operator does.
+    m_CommPort_ToggleButton->setFocus();
+
     connect(m_CommPort_ToggleButton, &QPushButton::clicked, this,
             &Main_Form::CommPort_ToggleButton_Click);
     connect(m_CommPortVScroll, &QScrollBar::valueChanged, this, &Main_Form::CommPortVScroll_Change);

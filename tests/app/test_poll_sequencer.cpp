@@ -147,6 +147,7 @@ private slots:
         QCOMPARE(f.text("TECcoolStart_Text"), QStringLiteral("25"));
         QCOMPARE(f.lamp(1), 1);
         QCOMPARE(f.text("CommCtr_Text"), QStringLiteral("1"));
+        QCOMPARE(f.form->m_ChecksumErrorNo, 1);
         QCOMPARE(f.form->receiveRing().dataNo(), 0);
     }
 
