@@ -25,6 +25,7 @@ const QString kEditionStatement = QStringLiteral("半导体制冷制热");
 constexpr int kBacklogLimit = 80;
 constexpr int kCommandSlotBacklogLimit = 100;
 constexpr int kLastTick = 31999;
+constexpr int kStallTicks = 8;
 
 // "COM3" gives 3: only the last character counts, as a digit or nothing.
 int portNumberOf(const QString& portName) {
@@ -175,8 +176,10 @@ void Main_Form::Timer1_Timer() {
         return;
     }
 
+    const bool inputArrived = m_MSComm1->bytesWaiting() > 0;
     ReadCommInput();
-    DispatchReply(protocol::scanFrames(m_Ring, addressByte()));
+    const protocol::ScanResult found = protocol::scanFrames(m_Ring, addressByte());
+    DispatchReply(found);
 
     if (++m_TickNo > kLastTick) {
         m_TickNo = 0;
@@ -203,6 +206,22 @@ void Main_Form::Timer1_Timer() {
         }
         break;
     }
+    ResynchroniseIfStalled(found.waiting, inputArrived);
+}
+
+// A frame that waits for more bytes while the backlog holds back the requests
+// whose replies would bring them (a corrupted length byte can announce up to
+// 128) would wait for ever. Once no byte has come for a while, its first byte
+// is given up and the scan resynchronises on the bytes behind it.
+void Main_Form::ResynchroniseIfStalled(bool waiting, bool inputArrived) {
+    if (!waiting || inputArrived || m_Ring.dataNo() < kBacklogLimit) {
+        m_stalledTicks = 0;
+        return;
+    }
+    if (++m_stalledTicks >= kStallTicks) {
+        m_Ring.drop(1);
+        m_stalledTicks = 0;
+    }
 }
 
 // The command slot: at most one operator request, in order of priority.
@@ -218,7 +237,7 @@ void Main_Form::SendCommandSlot() {
     }
     if (f_Addr_Command1) {
         f_Addr_Command1 = false;
-        SendAddressWrite();
+        SendParameterWrite("AddrText1", protocol::kParamBusAddress, protocol::Encoding::Plain);
         return;
     }
     if (f_Command02) {
@@ -230,7 +249,8 @@ void Main_Form::SendCommandSlot() {
     }
     if (f_Command3) {
         f_Command3 = false;
-        SendAnalogWrite();
+        SendParameterWrite("SetupT_Text", protocol::kParamAnalogTemp,
+                           protocol::Encoding::HalfDegree);
         return;
     }
     if (f_F_Setup_Command) {
@@ -243,21 +263,10 @@ void Main_Form::SendCommandSlot() {
 }
 
 // A value that does not fit its byte is never sent truncated.
-void Main_Form::SendAddressWrite() {
-    const double x = settings::readNumber(field("AddrText1")->text());
-    const auto frame = protocol::buildParameterWrite(addressByte(), protocol::kParamBusAddress,
-                                                     protocol::Encoding::Plain, x);
-    if (frame) {
-        WriteFrame(*frame);
-    } else {
-        postMessage(this, kDataError);
-    }
-}
-
-void Main_Form::SendAnalogWrite() {
-    const double x = settings::readNumber(field("SetupT_Text")->text());
-    const auto frame = protocol::buildParameterWrite(addressByte(), protocol::kParamAnalogTemp,
-                                                     protocol::Encoding::HalfDegree, x);
+void Main_Form::SendParameterWrite(const char* box, std::uint8_t parameter,
+                                   protocol::Encoding encoding) {
+    const double x = settings::readNumber(field(box)->text());
+    const auto frame = protocol::buildParameterWrite(addressByte(), parameter, encoding, x);
     if (frame) {
         WriteFrame(*frame);
     } else {

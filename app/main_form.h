@@ -87,9 +87,10 @@ private:
     void SendSetting();
     void SendFactorySetting();
     void SendCommandSlot();
-    void SendAddressWrite();
-    void SendAnalogWrite();
+    void SendParameterWrite(const char* box, std::uint8_t parameter,
+                            brisco::protocol::Encoding encoding);
     void WriteFrame(const brisco::protocol::Frame& frame);
+    void ResynchroniseIfStalled(bool waiting, bool inputArrived);
     void onPortLost();
     void showSelectedPort();
     std::uint8_t addressByte() const;
@@ -101,6 +102,7 @@ private:
     QTimer* m_Timer1 = nullptr;
     brisco::protocol::ReceiveRing m_Ring;
     brisco::display::FanSpeed m_FanSpeed;
+    int m_stalledTicks = 0;
 
     QHash<QString, QLineEdit*> m_fields;
     std::array<QWidget*, 22> m_lamps{};

@@ -35,6 +35,7 @@ void report(ScanResult& result, ReplyKind kind, int length, bool verified, bool 
 void reportFixed(const ReceiveRing& ring, ScanResult& result, ReplyKind kind, int length,
                  bool indicatesLine) {
     if (ring.dataNo() < length) {
+        result.waiting = true;
         return;
     }
     report(result, kind, length, !ring.checksumError(length - 1), indicatesLine);
@@ -121,6 +122,7 @@ ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address) {
         if (command == kCommandWrite) {
             const int length = writeLength(ring);
             if (ring.dataNo() < length) {
+                result.waiting = true;
                 break;
             }
             ring.drop(length);

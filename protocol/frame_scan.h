@@ -31,6 +31,8 @@ struct ScanResult {
     bool echoSeen = false;
     // The reply's kind indicates a two-wire line, unless an echo was seen.
     bool replyIndicatesLine = false;
+    // The pass stopped at a reply or echo whose bytes have not all arrived.
+    bool waiting = false;
 };
 
 // Runs the scan loop once: drops refusals, noise and echoes, stops at an

@@ -223,10 +223,77 @@ private slots:
         QByteArray partial = bytes({0x06, 0x01, 0x0F, 0x02, 110});
         partial.append(95, 'x');
         f.port->feed(partial);
-        for (int tick = 1; tick <= 8; ++tick) {
+        for (int tick = 1; tick <= 7; ++tick) {
             QVERIFY(f.tickWrites().isEmpty());
         }
         QCOMPARE(f.form->receiveRing().dataNo(), 100);
+    }
+
+    void backlogLimits_data() {
+        QTest::addColumn<int>("unread");
+        QTest::addColumn<bool>("pollSent");
+        QTest::addColumn<bool>("querySent");
+        QTest::newRow("79") << 79 << true << true;
+        QTest::newRow("80") << 80 << false << true;
+        QTest::newRow("99") << 99 << false << true;
+        QTest::newRow("100") << 100 << false << false;
+    }
+    void backlogLimits() {
+        QFETCH(int, unread);
+        QFETCH(bool, pollSent);
+        QFETCH(bool, querySent);
+        FormFixture f;
+        f.openPort();
+        // An announced device-information reply of 116 bytes that is still
+        // arriving: the scan waits, so exactly this many bytes stay unread.
+        QByteArray partial = bytes({0x06, 0x01, 0x0F, 0x02, 110});
+        partial.append(unread - 5, 'x');
+        f.tick(); // tick 1
+        f.port->feed(partial);
+        QCOMPARE(f.tickWrites().contains(kDeviceInfoQuery1), querySent); // tick 2
+        QCOMPARE(f.form->receiveRing().dataNo(), unread);
+        f.tick();                                                  // tick 3
+        QCOMPARE(f.tickWrites().contains(kStatusPoll1), pollSent); // tick 4
+    }
+
+    // A corrupted length byte announces a reply longer than the backlog lets
+    // arrive; once the line stays quiet the scan gives it up and polling
+    // resumes.
+    void stalledWaitIsGivenUp() {
+        FormFixture f;
+        f.openPort();
+        f.edit("TextBox1")->setText(QStringLiteral("TEC")); // nothing else to ask
+        QByteArray stuck = bytes({0x06, 0x01, 0x0F, 0x02, 120});
+        stuck.append(80, 'x');
+        f.port->feed(stuck);
+        QList<int> pollTicks;
+        for (int tick = 1; tick <= 16; ++tick) {
+            if (f.tickWrites().contains(kStatusPoll1)) {
+                pollTicks << tick;
+            }
+        }
+        // Held for two seconds of silence, then polled again.
+        QCOMPARE(pollTicks, (QList<int>{12, 16}));
+        QCOMPARE(f.form->receiveRing().dataNo(), 4);
+        f.port->feed(statusReply({{5, 65}}));
+        f.tick();
+        QCOMPARE(f.text("TECcoolStart_Text"), QStringLiteral("25"));
+    }
+
+    void waitWithBytesArrivingIsKept() {
+        FormFixture f;
+        f.openPort();
+        QByteArray partial = bytes({0x06, 0x01, 0x0F, 0x02, 110});
+        partial.append(80, 'x');
+        f.port->feed(partial);
+        for (int tick = 1; tick <= 30; ++tick) {
+            if (tick % 3 == 0 && f.form->receiveRing().dataNo() < 116) {
+                f.port->feed("y");
+            }
+            f.tick();
+        }
+        QCOMPARE(f.form->receiveRing().dataNo(), 95);
+        QCOMPARE(f.form->receiveRing().dataPointer(), 0);
     }
 
     void getThenSendAddressOneSecondApart() {

@@ -199,6 +199,7 @@ private slots:
         ring.append(std::span(echo).first(5));
         ScanResult result = scanFrames(ring, 1);
         QVERIFY(!result.echoSeen);
+        QVERIFY(result.waiting);
         compareRing(ring, 0, 5);
         ring.append(std::span(echo).subspan(5, static_cast<std::size_t>(length - 6)));
         result = scanFrames(ring, 1);
@@ -207,6 +208,7 @@ private slots:
         ring.append(std::span(echo).last(1));
         result = scanFrames(ring, 1);
         QVERIFY(result.echoSeen);
+        QVERIFY(!result.waiting);
         compareRing(ring, length, 0);
     }
 
@@ -280,7 +282,9 @@ private slots:
     void addressReplyWaitsForSevenBytes() {
         ReceiveRing ring;
         ring.append(hex("06 00 0F 01 01 05"));
-        QCOMPARE(scanFrames(ring, 1).reply, ReplyKind::None);
+        const ScanResult result = scanFrames(ring, 1);
+        QCOMPARE(result.reply, ReplyKind::None);
+        QVERIFY(result.waiting);
         compareRing(ring, 0, 6);
     }
 
@@ -292,6 +296,7 @@ private slots:
         ring.append(std::span(reply).last(1));
         const ScanResult result = scanFrames(ring, 1);
         QCOMPARE(result.reply, ReplyKind::Factory);
+        QVERIFY(!result.waiting);
         QVERIFY(result.verified);
         QCOMPARE(result.dropLength, 18);
         QVERIFY(!result.replyIndicatesLine);
@@ -437,6 +442,7 @@ private slots:
         QCOMPARE(result.reply, ReplyKind::None);
         QCOMPARE(result.dropLength, 0);
         QVERIFY(!result.replyIndicatesLine);
+        QVERIFY(result.waiting);
         compareRing(ring, 95, 35);
     }
 };
