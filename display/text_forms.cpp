@@ -7,9 +7,10 @@ QString integerText(qint64 value) {
 }
 
 QString decimalText(double value, const QLocale& locale) {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'f', QLocale::FloatingPointShortest);
+    // Digits and sign stay ASCII as in the integer fields (and as the entry
+    // boxes read them back); only the decimal separator is the operator's.
+    QString text = QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
+    return text.replace(u'.', locale.decimalPoint());
 }
 
 } // namespace brisco::display

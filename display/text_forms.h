@@ -10,7 +10,7 @@ namespace brisco::display {
 QString integerText(qint64 value);
 
 // Shortest decimal form: no trailing zeros, no point for whole numbers, the
-// locale's decimal separator, no grouping.
+// locale's decimal separator, no grouping, ASCII digits and minus sign.
 QString decimalText(double value, const QLocale& locale);
 
 } // namespace brisco::display

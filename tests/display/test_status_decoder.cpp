@@ -141,13 +141,37 @@ private slots:
         QCOMPARE(textOf(shown, field), expected);
     }
 
+    void decimalsFollowTheLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("inner");
+        QTest::addColumn<QString>("voltage");
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "2,5"
+                                << "-0,5"
+                                << "6553,5";
+        // Swedish writes its minus sign as U+2212: the boxes keep the ASCII one.
+        QTest::newRow("Swedish") << QLocale(QLocale::Swedish, QLocale::Sweden) << "2,5"
+                                 << "-0,5"
+                                 << "6553,5";
+        // Arabic digits would not read back: the digits stay ASCII.
+        QTest::newRow("Arabic") << QLocale(QLocale::Arabic, QLocale::Egypt)
+                                << QString("2") + QChar(0x066B) + "5"
+                                << QString("-0") + QChar(0x066B) + "5"
+                                << QString("6553") + QChar(0x066B) + "5";
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "2.5"
+                                 << "-0.5"
+                                 << "6553.5";
+    }
     void decimalsFollowTheLocale() {
-        const QLocale german(QLocale::German, QLocale::Germany);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, current);
+        QFETCH(QString, inner);
+        QFETCH(QString, voltage);
         const StatusDisplay shown =
-            decodeStatus(replyWith({{19, 25}, {25, 79}, {29, 255}, {30, 255}}), german);
-        QCOMPARE(textOf(shown, "TECcurrL_Text"), QStringLiteral("2,5"));
-        QCOMPARE(textOf(shown, "Temp1_Text"), QStringLiteral("-0,5"));
-        QCOMPARE(textOf(shown, "DCvoltage_Text"), QStringLiteral("6553,5"));
+            decodeStatus(replyWith({{19, 25}, {25, 79}, {29, 255}, {30, 255}}), locale);
+        QCOMPARE(textOf(shown, "TECcurrL_Text"), current);
+        QCOMPARE(textOf(shown, "Temp1_Text"), inner);
+        QCOMPARE(textOf(shown, "DCvoltage_Text"), voltage);
         QCOMPARE(textOf(shown, "TECcoolStart_Text"), QStringLiteral("40"));
     }
 
