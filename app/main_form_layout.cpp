@@ -172,6 +172,8 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     Builder::name(m_CommPortVScroll, QStringLiteral("CommPortVScroll"),
                   QStringLiteral("Next serial port"));
     m_CommPortVScroll->setRange(0, 0);
+    // One port per click, on the arrows and on the trough alike.
+    m_CommPortVScroll->setPageStep(1);
     m_CommPortVScroll->setFixedHeight(m_CommPortText->sizeHint().height());
     m_CommPortVScroll->setVisible(false);
     m_CommPort_ToggleButton = b.button("CommPort_ToggleButton", "OpenComm");

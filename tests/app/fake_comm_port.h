@@ -18,6 +18,7 @@ public:
     int number = 1;
     int openedNumber = 0;
     int openCalls = 0;
+    int closeCalls = 0;
     bool opened = false;
 
     void setPortNumber(int n) override { number = n; }
@@ -31,15 +32,15 @@ public:
         openedNumber = number;
         return true;
     }
-    void close() override { opened = false; }
-    bool isOpen() const override { return opened; }
-    qint64 bytesWaiting() const override { return opened ? incoming.size() : 0; }
-    QByteArray readAll() override {
-        if (!opened) {
-            return {};
-        }
-        return std::exchange(incoming, {});
+    void close() override {
+        ++closeCalls;
+        opened = false;
     }
+    bool isOpen() const override { return opened; }
+    // Bytes wait whether or not the port is open, so that reading a closed
+    // port would show.
+    qint64 bytesWaiting() const override { return incoming.size(); }
+    QByteArray readAll() override { return std::exchange(incoming, {}); }
     void write(const QByteArray& block) override { written.append(block); }
     QString deviceName(int n) const override { return QStringLiteral("/dev/fake%1").arg(n); }
 

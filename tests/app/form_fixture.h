@@ -2,7 +2,7 @@
 // that drive the poll tick by hand.
 #pragma once
 
-#include "app/lamp_library.h"
+#include "lamp_library_for_tests.h"
 #include "app/main_form.h"
 #include "fake_comm_port.h"
 
@@ -14,20 +14,6 @@
 #include <QTimer>
 
 #include <memory>
-
-inline LampLibrary& lampLibrary() {
-    static LampLibrary library;
-    static const bool loaded = [] {
-        QString error;
-        const bool ok = library.load(&error);
-        if (!ok) {
-            qFatal("%s", qPrintable(error));
-        }
-        return ok;
-    }();
-    Q_UNUSED(loaded);
-    return library;
-}
 
 struct FormFixture {
     FakeCommPort* port = nullptr;

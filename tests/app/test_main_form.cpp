@@ -370,9 +370,10 @@ private slots:
         FormFixture f;
         f.tick();
         const int opens = f.port->openCalls;
+        const int closes = f.port->closeCalls;
         f.form->close();
-        QVERIFY(!f.port->isOpen());
         QCOMPARE(f.port->openCalls, opens);
+        QCOMPARE(f.port->closeCalls, closes);
     }
 };
 

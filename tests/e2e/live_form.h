@@ -2,10 +2,10 @@
 // the check that what it shows came from a reply the simulator really sent.
 #pragma once
 
-#include "app/lamp_library.h"
 #include "app/main_form.h"
 #include "app/serial_comm_port.h"
 #include "display/status_decoder.h"
+#include "lamp_library_for_tests.h"
 #include "sim_process.h"
 
 #include <QAbstractButton>
@@ -14,19 +14,6 @@
 #include <QTimer>
 
 #include <memory>
-
-inline LampLibrary& lampLibrary() {
-    static LampLibrary library;
-    static const bool loaded = [] {
-        QString error;
-        if (!library.load(&error)) {
-            qFatal("%s", qPrintable(error));
-        }
-        return true;
-    }();
-    Q_UNUSED(loaded);
-    return library;
-}
 
 // What the window shows of one status reply: the eighteen fields and the
 // twenty driven lamps.
@@ -108,6 +95,22 @@ public:
             }
         }
         return all;
+    }
+
+    // A good status reply that shows what the window shows now.
+    QByteArray goodReplyShownNow() const {
+        const Shown now = shownNow();
+        for (const SentReply& reply : sim.sentReplies()) {
+            if (reply.kind == QLatin1String("status") && reply.fate == QLatin1String("good") &&
+                reply.bytes.size() == 36) {
+                std::array<std::uint8_t, 36> bytes{};
+                std::copy(reply.bytes.begin(), reply.bytes.end(), bytes.begin());
+                if (shownOf(brisco::display::decodeStatus(bytes, QLocale())) == now) {
+                    return reply.bytes;
+                }
+            }
+        }
+        return {};
     }
 
     int statusCount(const QString& fate) const {

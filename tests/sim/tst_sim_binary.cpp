@@ -1,5 +1,6 @@
 // The real brisco-sim binary: it names its pseudo-terminal on the first line,
 // answers a status poll written to it, and ends cleanly on SIGTERM.
+#include "sim_test_bytes.h"
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -16,17 +17,6 @@
 namespace {
 
 constexpr int kTimeoutMs = 10000;
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
-
-quint8 sumOf(QByteArrayView bytes) {
-    int sum = 0;
-    for (const char byte : bytes)
-        sum += static_cast<quint8>(byte);
-    return static_cast<quint8>(sum % 256);
-}
 
 // Starts the simulator and returns the device path from its first line, or
 // an empty text when none came within the time-out.

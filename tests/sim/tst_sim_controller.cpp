@@ -3,6 +3,7 @@
 #include "sim/controller.h"
 #include "sim/frames.h"
 #include "sim/status_fields.h"
+#include "sim_test_bytes.h"
 
 #include <QTest>
 
@@ -11,17 +12,6 @@
 using namespace brisco::sim;
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
-
-quint8 sumOf(QByteArrayView bytes) {
-    int sum = 0;
-    for (const char byte : bytes)
-        sum += static_cast<quint8>(byte);
-    return static_cast<quint8>(sum % 256);
-}
 
 // The replies to bytes, in order.
 QList<QByteArray> ask(Controller& controller, const QByteArray& bytes) {

@@ -3,23 +3,13 @@
 #include "sim/encoding.h"
 #include "sim/frames.h"
 #include "sim/status_fields.h"
+#include "sim_test_bytes.h"
 
 #include <QTest>
 
 using namespace brisco::sim;
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
-
-quint8 sumOf(QByteArrayView bytes) {
-    int sum = 0;
-    for (const char byte : bytes)
-        sum += static_cast<quint8>(byte);
-    return static_cast<quint8>(sum % 256);
-}
 
 StatusFields distinctFields() {
     StatusFields fields;

@@ -2,6 +2,7 @@
 // checksums, refusals, silence, delay, and the same output for the same seed.
 #include "sim/frames.h"
 #include "sim/line_faults.h"
+#include "sim_test_bytes.h"
 
 #include <QTest>
 
@@ -12,17 +13,6 @@ using namespace brisco::sim;
 Q_DECLARE_METATYPE(brisco::sim::FaultConfig)
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
-
-quint8 sumOf(QByteArrayView bytes) {
-    int sum = 0;
-    for (const char byte : bytes)
-        sum += static_cast<quint8>(byte);
-    return static_cast<quint8>(sum % 256);
-}
 
 // Replies of every kind the controller sends, with valid checksums.
 QList<QByteArray> sampleReplies() {

@@ -2,6 +2,7 @@
 // frames for other addresses.
 #include "sim/frames.h"
 #include "sim/request_parser.h"
+#include "sim_test_bytes.h"
 
 #include <QTest>
 
@@ -10,10 +11,6 @@
 using namespace brisco::sim;
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
 
 QList<QByteArray> bytewise(const QByteArray& bytes) {
     QList<QByteArray> pieces;

@@ -1,5 +1,6 @@
 // The counters, the summary line and the stats file that end-to-end tests read.
 #include "sim/sim_stats.h"
+#include "sim_test_bytes.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -7,10 +8,6 @@
 using namespace brisco::sim;
 
 namespace {
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
 
 SentReply sent(ReplyKind kind, ReplyFate fate, const QByteArray& bytes, double time) {
     return {kind, fate, bytes, time};
