@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
@@ -13,6 +15,7 @@ int main(int argc, char* argv[]) {
     LampLibrary lamps;
     QString error;
     if (!lamps.load(&error)) {
+        std::fprintf(stderr, "brisco: %s\n", qPrintable(error));
         showMessage(nullptr, error);
         return 1;
     }
