@@ -6,17 +6,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 idle_seconds=${IDLE_SECONDS:-30}
-cmake --build "$build" --target brisco bench_tick >/dev/null
-
-QT_QPA_PLATFORM=offscreen "$build/bin/bench_tick" 2>/dev/null
+if [ "${1:-}" != --inside-display ]; then
+    cmake --build "$build" --target brisco bench_tick >/dev/null
+    QT_QPA_PLATFORM=offscreen "$build/bin/bench_tick" 2>/dev/null
+fi
 
 measure() {
-    local program=$1
-    local start end pid window
+    local program=$build/bin/brisco
+    local start end pid
     start=$(date +%s.%N)
     "$program" >/dev/null 2>&1 &
     pid=$!
-    window=$(xdotool search --sync --onlyvisible --name 'Brisco' | head -1)
+    xdotool search --sync --onlyvisible --name 'Brisco' >/dev/null
     end=$(date +%s.%N)
     awk -v a="$start" -v b="$end" 'BEGIN { printf "start to shown main window: %.0f ms\n", (b - a) * 1000 }'
     sleep 3
@@ -29,8 +30,9 @@ measure() {
         'BEGIN { printf "CPU over %d s idle: %.2f %%\n", s, 100 * d / (t * s) }'
     kill -TERM "$pid"
     wait "$pid" && echo "SIGTERM: closed normally (exit 0)" || echo "SIGTERM: exit $?"
-    : "$window"
 }
-export -f measure
-export idle_seconds
-xvfb-run -a -s '-screen 0 1280x1024x24' bash -c "measure '$PWD/$build/bin/brisco'"
+if [ "${1:-}" = --inside-display ]; then
+    measure
+else
+    xvfb-run -a -s '-screen 0 1280x1024x24' "$0" --inside-display
+fi
