@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+// Compares two byte strings and shows them in spaced hexadecimal when they differ.
+#define COMPARE_BYTES(actual, expected) QCOMPARE((actual).toHex(' '), (expected).toHex(' '))
+
 inline QByteArray hex(const char* text) {
     return QByteArray::fromHex(text);
 }
