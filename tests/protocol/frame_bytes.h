@@ -5,26 +5,34 @@
 #include "protocol/receive_ring.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
-#include <vector>
 
 namespace brisco::protocol::test {
 
 // "05 01 0F 00 15" -> the five bytes.
-inline Frame hex(const char* text) {
+inline Frame hex(const QByteArray& text) {
     const QByteArray bytes = QByteArray::fromHex(text);
     return Frame(bytes.begin(), bytes.end());
 }
 
-inline Frame toFrame(const QByteArray& bytes) {
-    return Frame(bytes.begin(), bytes.end());
+// The bytes as "05 01 0F 00 15", for readable comparisons.
+inline QString hexOf(const Frame& frame) {
+    const QByteArray bytes(reinterpret_cast<const char*>(frame.data()),
+                           static_cast<qsizetype>(frame.size()));
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
 // The body followed by its checksum.
 inline Frame framed(Frame body) {
     body.push_back(checksum(body));
     return body;
+}
+
+inline Frame concat(Frame first, const Frame& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
 }
 
 // A 36-byte status reply whose data bytes are all different and none of them
@@ -44,15 +52,9 @@ inline Frame deviceInfoReply(std::uint8_t address, const QByteArray& text) {
     return framed(body);
 }
 
-inline Frame concat(Frame first, const Frame& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
 // Fills and empties the ring so that the read and write indices stand at index.
 inline void moveIndicesTo(ReceiveRing& ring, int index) {
-    const Frame filler(static_cast<std::size_t>(index), 0);
-    ring.append(filler);
+    ring.append(Frame(static_cast<std::size_t>(index), 0));
     ring.drop(index);
 }
 
