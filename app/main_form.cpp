@@ -4,7 +4,6 @@
 #include "app/message_box.h"
 #include "display/status_decoder.h"
 #include "protocol/device_info.h"
-#include "settings/number_reading.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -19,13 +18,7 @@ namespace {
 
 const QString kOpenComm = QStringLiteral("OpenComm");
 const QString kStopComm = QStringLiteral("StopComm");
-const QString kDataError = QStringLiteral("Data error！");
 const QString kEditionStatement = QStringLiteral("半导体制冷制热");
-
-constexpr int kBacklogLimit = 80;
-constexpr int kCommandSlotBacklogLimit = 100;
-constexpr int kLastTick = 31999;
-constexpr int kStallTicks = 8;
 
 // "COM3" gives 3: only the last character counts, as a digit or nothing.
 int portNumberOf(const QString& portName) {
@@ -58,11 +51,9 @@ Main_Form::~Main_Form() {
     Form_Unload();
 }
 
+// The ring, the address and the request flags start in the sequencer.
 void Main_Form::Form_Load() {
-    m_Ring = protocol::ReceiveRing();
-    m_Address = 1;
     m_FanSpeed.resetPointer();
-    f_Command02 = true;
     m_Timer1->start();
 }
 
@@ -79,10 +70,6 @@ void Main_Form::closeEvent(QCloseEvent* event) {
 
 QLineEdit* Main_Form::field(const char* name) const {
     return m_fields.value(QString::fromLatin1(name));
-}
-
-std::uint8_t Main_Form::addressByte() const {
-    return static_cast<std::uint8_t>(m_Address & 0xFF);
 }
 
 bool Main_Form::factoryFormShown() const {
@@ -133,19 +120,19 @@ void Main_Form::onPortLost() {
 
 void Main_Form::Addr_Command1_Click() {
     if (m_MSComm1->isOpen()) {
-        f_Addr_Command1 = true;
+        m_sequencer.requestAddressWrite();
     }
 }
 
 void Main_Form::Addr_Command2_Click() {
     if (m_MSComm1->isOpen()) {
-        f_Addr_Command2 = true;
+        m_sequencer.requestAddressQuery();
     }
 }
 
 void Main_Form::Command3_Click() {
     if (m_MSComm1->isOpen()) {
-        f_Command3 = true;
+        m_sequencer.requestAnalogWrite();
     }
 }
 
@@ -176,112 +163,22 @@ void Main_Form::Timer1_Timer() {
         return;
     }
 
-    const bool inputArrived = m_MSComm1->bytesWaiting() > 0;
-    ReadCommInput();
-    const protocol::ScanResult found = protocol::scanFrames(m_Ring, addressByte());
-    DispatchReply(found);
-
-    if (++m_TickNo > kLastTick) {
-        m_TickNo = 0;
+    const QByteArray input = ReadCommInput();
+    const sequencer::TickResult done = m_sequencer.tick(
+        std::span(reinterpret_cast<const std::uint8_t*>(input.constData()),
+                  static_cast<std::size_t>(input.size())));
+    if (done.echoSeen) {
+        m_RS422Option->setChecked(true);
     }
-    const int unread = m_Ring.dataNo();
-    switch (m_TickNo % 4) {
-    case 2:
-        if (unread < kCommandSlotBacklogLimit) {
-            SendCommandSlot();
-        }
-        break;
-    case 0:
-        if (unread < kBacklogLimit) {
-            if (f_SetupButton) {
-                SendSetting();
-            } else {
-                WriteFrame(protocol::buildStatusPoll(addressByte()));
-            }
-        }
-        break;
-    default:
-        if (unread < kBacklogLimit && f_SetupButton) {
-            SendSetting();
-        }
-        break;
+    if (done.replyIndicatesLine && !m_RS422Option->isChecked()) {
+        m_RS485Option->setChecked(true);
     }
-    ResynchroniseIfStalled(found.waiting, inputArrived);
-}
-
-// A frame that waits for more bytes while the backlog holds back the requests
-// whose replies would bring them (a corrupted length byte can announce up to
-// 128) would wait for ever. Once no byte has come for a while, its first byte
-// is given up and the scan resynchronises on the bytes behind it.
-void Main_Form::ResynchroniseIfStalled(bool waiting, bool inputArrived) {
-    if (!waiting || inputArrived || m_Ring.dataNo() < kBacklogLimit) {
-        m_stalledTicks = 0;
-        return;
+    if (done.write) {
+        WriteFrame(*done.write);
     }
-    if (++m_stalledTicks >= kStallTicks) {
-        m_Ring.drop(1);
-        m_stalledTicks = 0;
+    if (!done.message.isEmpty()) {
+        postMessage(this, done.message);
     }
-}
-
-// The command slot: at most one operator request, in order of priority.
-void Main_Form::SendCommandSlot() {
-    if (f_SetupButton) {
-        SendSetting();
-        return;
-    }
-    if (f_Addr_Command2) {
-        f_Addr_Command2 = false;
-        WriteFrame(protocol::buildAddressQuery());
-        return;
-    }
-    if (f_Addr_Command1) {
-        f_Addr_Command1 = false;
-        SendParameterWrite("AddrText1", protocol::kParamBusAddress, protocol::Encoding::Plain);
-        return;
-    }
-    if (f_Command02) {
-        if (field("TextBox1")->text().isEmpty()) {
-            WriteFrame(protocol::buildDeviceInfoQuery(addressByte()));
-            return;
-        }
-        f_Command02 = false;
-    }
-    if (f_Command3) {
-        f_Command3 = false;
-        SendParameterWrite("SetupT_Text", protocol::kParamAnalogTemp,
-                           protocol::Encoding::HalfDegree);
-        return;
-    }
-    if (f_F_Setup_Command) {
-        SendFactorySetting();
-        return;
-    }
-    if (factoryFormShown()) {
-        WriteFrame(protocol::buildFactoryQuery(addressByte()));
-    }
-}
-
-// A value that does not fit its byte is never sent truncated.
-void Main_Form::SendParameterWrite(const char* box, std::uint8_t parameter,
-                                   protocol::Encoding encoding) {
-    const double x = settings::readNumber(field(box)->text());
-    const auto frame = protocol::buildParameterWrite(addressByte(), parameter, encoding, x);
-    if (frame) {
-        WriteFrame(*frame);
-    } else {
-        postMessage(this, kDataError);
-    }
-}
-
-// The settings transfer is carried out frame by frame from here; until the
-// set-point sender exists a transfer ends at once without a frame.
-void Main_Form::SendSetting() {
-    f_SetupButton = false;
-}
-
-void Main_Form::SendFactorySetting() {
-    f_F_Setup_Command = false;
 }
 
 void Main_Form::WriteFrame(const protocol::Frame& frame) {
@@ -289,56 +186,45 @@ void Main_Form::WriteFrame(const protocol::Frame& frame) {
                                 static_cast<qsizetype>(frame.size())));
 }
 
-void Main_Form::ReadCommInput() {
+QByteArray Main_Form::ReadCommInput() {
     if (m_MSComm1->bytesWaiting() <= 0) {
-        return;
+        return {};
     }
-    const QByteArray bytes = m_MSComm1->readAll();
-    m_Ring.append(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                            static_cast<std::size_t>(bytes.size())));
+    return m_MSComm1->readAll();
 }
 
-void Main_Form::DispatchReply(const protocol::ScanResult& found) {
-    if (found.echoSeen) {
-        m_RS422Option->setChecked(true);
-    }
-    if (found.reply == protocol::ReplyKind::None) {
-        return;
-    }
-    const bool checked = found.reply != protocol::ReplyKind::WriteAck &&
-                         found.reply != protocol::ReplyKind::Command45;
-    if (checked && !found.verified) {
-        ++m_ChecksumErrorNo;
-    }
-    if (found.verified) {
-        switch (found.reply) {
-        case protocol::ReplyKind::Status:
-            DecodeStatusFrame();
-            break;
-        case protocol::ReplyKind::Address:
-            m_Address = found.replyAddress;
-            field("AddrText2")->setText(QString::number(m_Address));
-            break;
-        case protocol::ReplyKind::DeviceInfo:
-            DecodeDeviceInfo();
-            break;
-        case protocol::ReplyKind::Factory:
-        case protocol::ReplyKind::WriteAck:
-        case protocol::ReplyKind::Command45:
-        case protocol::ReplyKind::None:
-            break;
-        }
-    }
-    m_Ring.drop(found.dropLength);
-    if (found.replyIndicatesLine && !m_RS422Option->isChecked()) {
-        m_RS485Option->setChecked(true);
+QString Main_Form::boxText(const char* name) const {
+    const QLineEdit* box = field(name);
+    return box ? box->text() : QString();
+}
+
+bool Main_Form::boxChecked(const char*) const {
+    return false;
+}
+
+void Main_Form::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) {
+    switch (kind) {
+    case protocol::ReplyKind::Status:
+        DecodeStatusFrame(ring);
+        break;
+    case protocol::ReplyKind::Address:
+        field("AddrText2")->setText(QString::number(m_sequencer.address()));
+        break;
+    case protocol::ReplyKind::DeviceInfo:
+        DecodeDeviceInfo(ring);
+        break;
+    case protocol::ReplyKind::Factory:
+    case protocol::ReplyKind::WriteAck:
+    case protocol::ReplyKind::Command45:
+    case protocol::ReplyKind::None:
+        break;
     }
 }
 
-void Main_Form::DecodeStatusFrame() {
+void Main_Form::DecodeStatusFrame(const protocol::ReceiveRing& ring) {
     std::array<std::uint8_t, protocol::kStatusReplyLength> reply{};
     for (int k = 0; k < protocol::kStatusReplyLength; ++k) {
-        reply[static_cast<std::size_t>(k)] = m_Ring.at(k);
+        reply[static_cast<std::size_t>(k)] = ring.at(k);
     }
     const display::StatusDisplay shown = display::decodeStatus(reply, QLocale());
     for (const display::FieldText& text : shown.fields) {
@@ -350,8 +236,7 @@ void Main_Form::DecodeStatusFrame() {
         }
     }
     UpdateFanSpeed(shown.innerFanHigh, shown.innerFanLow, shown.outerFanHigh, shown.outerFanLow);
-    ++m_StatusFrameNo;
-    field("CommCtr_Text")->setText(QString::number(m_StatusFrameNo));
+    field("CommCtr_Text")->setText(QString::number(m_sequencer.counters().statusFrameNo));
 }
 
 void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,
@@ -362,8 +247,8 @@ void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,
     field("ExtFanSpeed_Text")->setText(shown.outer);
 }
 
-void Main_Form::DecodeDeviceInfo() {
-    const std::string text = protocol::deviceInfoText(m_Ring);
+void Main_Form::DecodeDeviceInfo(const protocol::ReceiveRing& ring) {
+    const std::string text = protocol::deviceInfoText(ring);
     const auto info = protocol::splitDeviceInfo(text);
     if (!info) {
         return;

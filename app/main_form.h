@@ -1,11 +1,9 @@
-// The main window: owner of the port, the poll timer, the shared state and
+// The main window: owner of the port, the poll timer, the poll sequencer and
 // every field, button and lamp.
 #pragma once
 
 #include "display/fan_speed.h"
-#include "protocol/frame_scan.h"
-#include "protocol/frames.h"
-#include "protocol/receive_ring.h"
+#include "sequencer/poll_sequencer.h"
 
 #include <QHash>
 #include <QPointer>
@@ -17,15 +15,13 @@
 #include <memory>
 
 class CommPort;
-class QAbstractButton;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTimer;
 
-class Main_Form : public QWidget {
+class Main_Form : public QWidget, private brisco::sequencer::SequencerHost {
     Q_OBJECT
 
 public:
@@ -38,29 +34,7 @@ public:
               QWidget* parent = nullptr);
     ~Main_Form() override;
 
-    // Shared state. The request flags and step counters are reached by the
-    // factory window too; everything else is the window's own.
-    bool f_Addr_Command1 = false;
-    bool f_Addr_Command2 = false;
-    bool f_SetupButton = false;
-    qint16 m_Address = 1;
-    qint16 m_CommPortNo = 0;
-    bool f_Command02 = false;
-    qint16 m_SetupNo = 0;
-    bool f_F_Setup_Command = false;
-    qint16 m_F_SetupNo = 0;
-    bool f_Command3 = false;
-    std::array<QString, 4> m_CommPortName;
-    qint16 m_TickNo = 0;
-    // Counts every decoded status reply; it goes on past 32767 rather than
-    // wrapping negative.
-    qint64 m_StatusFrameNo = 0;
-    // Replies dropped because their checksum did not match.
-    qint64 m_ChecksumErrorNo = 0;
-
-    const brisco::protocol::ReceiveRing& receiveRing() const { return m_Ring; }
-    const brisco::display::FanSpeed& fanSpeed() const { return m_FanSpeed; }
-    CommPort* commPort() const { return m_MSComm1; }
+    const brisco::sequencer::LinkCounters& linkCounters() const { return m_sequencer.counters(); }
 
     // Handlers, named after their control and event.
     void Form_Load();
@@ -76,33 +50,32 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What the poll sequencer asks of the window.
+    void DispatchReply(brisco::protocol::ReplyKind kind,
+                       const brisco::protocol::ReceiveRing& ring) override;
+    QString boxText(const char* name) const override;
+    bool boxChecked(const char* name) const override;
+    bool factoryFormShown() const override;
+
     void buildLayout(const LampFactory& createLamp);
     void ScanPorts();
-    void ReadCommInput();
-    void DispatchReply(const brisco::protocol::ScanResult& found);
-    void DecodeStatusFrame();
+    QByteArray ReadCommInput();
+    void DecodeStatusFrame(const brisco::protocol::ReceiveRing& ring);
     void UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow, std::uint8_t outerHigh,
                         std::uint8_t outerLow);
-    void DecodeDeviceInfo();
-    void SendSetting();
-    void SendFactorySetting();
-    void SendCommandSlot();
-    void SendParameterWrite(const char* box, std::uint8_t parameter,
-                            brisco::protocol::Encoding encoding);
+    void DecodeDeviceInfo(const brisco::protocol::ReceiveRing& ring);
     void WriteFrame(const brisco::protocol::Frame& frame);
-    void ResynchroniseIfStalled(bool waiting, bool inputArrived);
     void onPortLost();
     void showSelectedPort();
-    std::uint8_t addressByte() const;
-    bool factoryFormShown() const;
 
     QLineEdit* field(const char* name) const;
 
     CommPort* m_MSComm1 = nullptr;
     QTimer* m_Timer1 = nullptr;
-    brisco::protocol::ReceiveRing m_Ring;
+    brisco::sequencer::PollSequencer m_sequencer{*this};
     brisco::display::FanSpeed m_FanSpeed;
-    int m_stalledTicks = 0;
+    qint16 m_CommPortNo = 0;
+    std::array<QString, 4> m_CommPortName;
 
     QHash<QString, QLineEdit*> m_fields;
     std::array<QWidget*, 22> m_lamps{};

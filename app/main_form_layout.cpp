@@ -116,9 +116,11 @@ public:
         return edit;
     }
 
-    QPushButton* button(const char* objectName, const char* caption) {
+    // A button's spoken name is its caption, whatever the caption says now.
+    static QPushButton* button(const char* objectName, const char* caption) {
         auto* button = new QPushButton(text(caption));
-        name(button, text(objectName), text(caption));
+        button->setObjectName(text(objectName));
+        button->setAccessibleDescription(text(objectName));
         return button;
     }
 

@@ -25,9 +25,6 @@ public:
     // The next reading goes to slot 0 again.
     void resetPointer() { m_FanSpeedPointer = 0; }
 
-    int pointer() const { return m_FanSpeedPointer; }
-    int number() const { return m_FanSpeedNumber; }
-
 private:
     // Readings are unsigned 16-bit for both fans, so a fast fan never shows
     // as a negative speed.

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "lamp_library_for_tests.h"
+#include "test_bytes.h"
+
 #include "app/main_form.h"
 #include "fake_comm_port.h"
 
@@ -29,15 +31,14 @@ struct FormFixture {
         form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
     }
 
-    QLineEdit* edit(const QString& name) const { return form->findChild<QLineEdit*>(name); }
-    QString text(const QString& name) const { return edit(name)->text(); }
-    QAbstractButton* button(const QString& name) const {
-        return form->findChild<QAbstractButton*>(name);
+    template <typename T = QWidget> T* find(const QString& name) const {
+        return form->findChild<T*>(name);
     }
+    QLineEdit* edit(const QString& name) const { return find<QLineEdit>(name); }
+    QString text(const QString& name) const { return edit(name)->text(); }
+    QAbstractButton* button(const QString& name) const { return find<QAbstractButton>(name); }
     int lamp(int number) const {
-        return form->findChild<QWidget*>(QStringLiteral("StatusBox%1").arg(number))
-            ->property("ForeColor")
-            .toInt();
+        return find(QStringLiteral("StatusBox%1").arg(number))->property("ForeColor").toInt();
     }
 
     void tick(int count = 1) {
@@ -54,15 +55,14 @@ struct FormFixture {
         port->written.clear();
     }
 
-    // Ticks once and returns what was written on that tick.
-    QList<QByteArray> tickWrites() {
-        const qsizetype before = port->written.size();
-        tick();
-        return port->written.mid(before);
+    // The window laid out and shown, as the operator sees it.
+    void show() {
+        form->resize(form->sizeHint());
+        form->show();
     }
 };
 
-// Closes the next message box that comes up and keeps its text, title and icon.
+// Closes every message box that comes up and keeps its text, title and icon.
 class MessageBoxCatcher : public QObject {
 public:
     QStringList texts;
@@ -86,20 +86,3 @@ public:
 private:
     QTimer m_timer;
 };
-
-inline QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray block;
-    for (int v : values) {
-        block.append(static_cast<char>(v));
-    }
-    return block;
-}
-
-inline QByteArray withChecksum(QByteArray frame) {
-    int sum = 0;
-    for (char c : frame) {
-        sum += static_cast<unsigned char>(c);
-    }
-    frame.append(static_cast<char>(sum & 0xFF));
-    return frame;
-}

@@ -51,7 +51,7 @@ public:
         });
         auto* timer = form->findChild<QTimer*>(QStringLiteral("Timer1"));
         QObject::connect(timer, &QTimer::timeout, form.get(), [this] {
-            if (form->m_StatusFrameNo > 0) {
+            if (form->linkCounters().statusFrameNo > 0) {
                 samples << shownNow();
             }
         });

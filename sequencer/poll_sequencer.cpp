@@ -1,0 +1,172 @@
+#include "sequencer/poll_sequencer.h"
+
+#include "settings/number_reading.h"
+
+namespace brisco::sequencer {
+
+using protocol::Frame;
+using protocol::ReplyKind;
+
+namespace {
+
+const QString kDataError = QStringLiteral("Data error！");
+
+bool isVerifiable(ReplyKind kind) {
+    return kind == ReplyKind::Status || kind == ReplyKind::Address ||
+           kind == ReplyKind::DeviceInfo || kind == ReplyKind::Factory;
+}
+
+} // namespace
+
+PollSequencer::PollSequencer(SequencerHost& host)
+    : m_host(host) {}
+
+void PollSequencer::requestAddressWrite() {
+    f_Addr_Command1 = true;
+}
+
+void PollSequencer::requestAddressQuery() {
+    f_Addr_Command2 = true;
+}
+
+void PollSequencer::requestAnalogWrite() {
+    f_Command3 = true;
+}
+
+void PollSequencer::requestSettings() {
+    m_SetupNo = 0;
+    f_SetupButton = true;
+}
+
+void PollSequencer::requestFactorySettings() {
+    f_F_Setup_Command = true;
+    m_F_SetupNo = 16;
+}
+
+TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
+    m_Ring.append(input);
+    const protocol::ScanResult found = protocol::scanFrames(m_Ring, address());
+    dispatch(found);
+
+    TickResult result;
+    result.echoSeen = found.echoSeen;
+    result.replyIndicatesLine = found.replyIndicatesLine;
+
+    if (++m_TickNo > kLastTick) {
+        m_TickNo = 0;
+    }
+    const int unread = m_Ring.dataNo();
+    switch (m_TickNo % 4) {
+    case 2:
+        if (unread < kCommandSlotBacklogLimit) {
+            result.write = SendCommandSlot(&result.message);
+        }
+        break;
+    case 0:
+        if (unread < kBacklogLimit) {
+            result.write = f_SetupButton ? SendSetting(&result.message)
+                                         : protocol::buildStatusPoll(address());
+        }
+        break;
+    default:
+        if (unread < kBacklogLimit && f_SetupButton) {
+            result.write = SendSetting(&result.message);
+        }
+        break;
+    }
+    resynchroniseIfStalled(found.waiting, !input.empty());
+    return result;
+}
+
+// The reply found is decoded while it is still at the read index, then dropped.
+void PollSequencer::dispatch(const protocol::ScanResult& found) {
+    if (found.reply == ReplyKind::None) {
+        return;
+    }
+    if (found.verified) {
+        if (found.reply == ReplyKind::Address) {
+            m_Address = found.replyAddress;
+        }
+        if (found.reply == ReplyKind::Status) {
+            ++m_counters.statusFrameNo;
+        }
+        m_host.DispatchReply(found.reply, m_Ring);
+    } else if (isVerifiable(found.reply)) {
+        ++m_counters.checksumErrors;
+    }
+    m_Ring.drop(found.dropLength);
+}
+
+// A frame that waits for more bytes while the backlog holds back the requests
+// whose replies would bring them (a corrupted length byte can announce up to
+// 128) would wait for ever. Once no byte has come for a while, its first byte
+// is given up and the scan resynchronises on the bytes behind it.
+void PollSequencer::resynchroniseIfStalled(bool waiting, bool inputArrived) {
+    if (!waiting || inputArrived || m_Ring.dataNo() < kBacklogLimit) {
+        m_stalledTicks = 0;
+        return;
+    }
+    if (++m_stalledTicks >= kStallTicks) {
+        m_Ring.drop(1);
+        m_stalledTicks = 0;
+    }
+}
+
+// The command slot: at most one operator request, in order of priority.
+std::optional<Frame> PollSequencer::SendCommandSlot(QString* message) {
+    if (f_SetupButton) {
+        return SendSetting(message);
+    }
+    if (f_Addr_Command2) {
+        f_Addr_Command2 = false;
+        return protocol::buildAddressQuery();
+    }
+    if (f_Addr_Command1) {
+        f_Addr_Command1 = false;
+        return parameterWrite("AddrText1", protocol::kParamBusAddress, protocol::Encoding::Plain,
+                              message);
+    }
+    if (f_Command02) {
+        if (m_host.boxText("TextBox1").isEmpty()) {
+            return protocol::buildDeviceInfoQuery(address());
+        }
+        f_Command02 = false;
+    }
+    if (f_Command3) {
+        f_Command3 = false;
+        return parameterWrite("SetupT_Text", protocol::kParamAnalogTemp,
+                              protocol::Encoding::HalfDegree, message);
+    }
+    if (f_F_Setup_Command) {
+        return SendFactorySetting(message);
+    }
+    if (m_host.factoryFormShown()) {
+        return protocol::buildFactoryQuery(address());
+    }
+    return std::nullopt;
+}
+
+// A value that does not fit its byte is never sent truncated.
+std::optional<Frame> PollSequencer::parameterWrite(const char* box, std::uint8_t parameter,
+                                                   protocol::Encoding encoding, QString* message) {
+    const double x = settings::readNumber(m_host.boxText(box));
+    auto frame = protocol::buildParameterWrite(address(), parameter, encoding, x);
+    if (!frame) {
+        *message = kDataError;
+    }
+    return frame;
+}
+
+// The settings transfer is carried out frame by frame from here; until the
+// set-point sender exists a transfer ends at once without a frame.
+std::optional<Frame> PollSequencer::SendSetting(QString*) {
+    f_SetupButton = false;
+    return std::nullopt;
+}
+
+std::optional<Frame> PollSequencer::SendFactorySetting(QString*) {
+    f_F_Setup_Command = false;
+    return std::nullopt;
+}
+
+} // namespace brisco::sequencer

@@ -1,0 +1,101 @@
+// The poll sequencer: everything a tick of the poll timer does while the port
+// is open. It owns the receive ring, the request flags and step counters, and
+// decides which one request, if any, goes out on the tick.
+#pragma once
+
+#include "protocol/frame_scan.h"
+#include "protocol/frames.h"
+#include "protocol/receive_ring.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace brisco::sequencer {
+
+// What the sequencer needs of the windows; the main window implements it.
+class SequencerHost {
+public:
+    // A reply whose checksum matched (status, address, device information or
+    // factory values), at the read index of ring; it is dropped afterwards.
+    virtual void DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) = 0;
+    // The text of the box with this objectName.
+    virtual QString boxText(const char* name) const = 0;
+    virtual bool boxChecked(const char* name) const = 0;
+    virtual bool factoryFormShown() const = 0;
+
+protected:
+    ~SequencerHost() = default;
+};
+
+struct LinkCounters {
+    // m_StatusFrameNo: status replies decoded, shown in the communication counter.
+    qint64 statusFrameNo = 0;
+    qint64 checksumErrors = 0; // dropped because the checksum did not match
+};
+
+struct TickResult {
+    // At most one request per tick, written after the input was consumed.
+    std::optional<protocol::Frame> write;
+    // An echo of one of our own requests was skipped: the line is four-wire.
+    bool echoSeen = false;
+    // A reply was dropped whose kind tells a two-wire line, unless an echo did.
+    bool replyIndicatesLine = false;
+    // For the operator, to be shown once the tick has ended (it must not block).
+    QString message;
+};
+
+class PollSequencer {
+public:
+    static constexpr int kLastTick = 31999;
+    static constexpr int kBacklogLimit = 80;
+    static constexpr int kCommandSlotBacklogLimit = 100;
+    // Ticks without a byte after which a wait at the backlog limit is given up.
+    static constexpr int kStallTicks = 8;
+
+    explicit PollSequencer(SequencerHost& host);
+
+    // One tick with the port open: input is every byte read from the port.
+    TickResult tick(std::span<const std::uint8_t> input);
+
+    // Requests of the buttons, served in the command slot in priority order.
+    void requestAddressWrite();
+    void requestAddressQuery();
+    void requestAnalogWrite();
+    // "Send set": the settings transfer starts again at parameter 0.
+    void requestSettings();
+    // "Send setup": the factory transfer starts again at parameter 16.
+    void requestFactorySettings();
+
+    // Low byte of the bus address used in every request but the address query.
+    std::uint8_t address() const { return static_cast<std::uint8_t>(m_Address & 0xFF); }
+    const LinkCounters& counters() const { return m_counters; }
+
+private:
+    void dispatch(const protocol::ScanResult& found);
+    std::optional<protocol::Frame> SendCommandSlot(QString* message);
+    std::optional<protocol::Frame> SendSetting(QString* message);
+    std::optional<protocol::Frame> SendFactorySetting(QString* message);
+    std::optional<protocol::Frame> parameterWrite(const char* box, std::uint8_t parameter,
+                                                  protocol::Encoding encoding, QString* message);
+    void resynchroniseIfStalled(bool waiting, bool inputArrived);
+
+    SequencerHost& m_host;
+    protocol::ReceiveRing m_Ring;
+    qint16 m_Address = 1;
+    qint16 m_TickNo = 0;
+    bool f_Addr_Command1 = false;
+    bool f_Addr_Command2 = false;
+    bool f_SetupButton = false;
+    qint16 m_SetupNo = 0;
+    bool f_Command02 = true;
+    bool f_Command3 = false;
+    bool f_F_Setup_Command = false;
+    qint16 m_F_SetupNo = 0;
+    int m_stalledTicks = 0;
+    LinkCounters m_counters;
+};
+
+} // namespace brisco::sequencer

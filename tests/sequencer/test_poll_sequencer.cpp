@@ -1,0 +1,289 @@
+// The poll sequencer tick by tick, against a plain stand-in for the windows.
+#include "test_bytes.h"
+
+#include "sequencer/poll_sequencer.h"
+
+#include <QHash>
+#include <QTest>
+
+using namespace brisco::protocol;
+using namespace brisco::sequencer;
+
+namespace {
+
+const QByteArray kPoll1 = hex("05 01 0F 00 15");
+const QByteArray kInfoQuery1 = hex("05 01 0F 02 17");
+
+class Harness : public SequencerHost {
+public:
+    PollSequencer sequencer{*this};
+    QHash<QByteArray, QString> texts;
+    bool factoryShown = false;
+    QList<QByteArray> decoded; // every reply handed over, as its bytes
+    QString message;           // the last one the ticks asked to show
+    int ticks = 0;
+
+    void DispatchReply(ReplyKind kind, const ReceiveRing& ring) override {
+        const int length = kind == ReplyKind::Status    ? 36
+                           : kind == ReplyKind::Address ? 7
+                           : kind == ReplyKind::Factory ? 18
+                                                        : ring.at(4) + 6;
+        QByteArray bytes;
+        for (int k = 0; k < length; ++k) {
+            bytes.append(static_cast<char>(ring.at(k)));
+        }
+        decoded.append(bytes);
+    }
+    QString boxText(const char* name) const override { return texts.value(name); }
+    bool boxChecked(const char*) const override { return false; }
+    bool factoryFormShown() const override { return factoryShown; }
+
+    // One tick; what it wrote (empty when nothing).
+    QByteArray tick(const QByteArray& input = {}) {
+        ++ticks;
+        const TickResult result = sequencer.tick(bytesOf(input));
+        if (!result.message.isEmpty()) {
+            message = result.message;
+        }
+        last = result;
+        return result.write ? QByteArray(reinterpret_cast<const char*>(result.write->data()),
+                                         static_cast<qsizetype>(result.write->size()))
+                            : QByteArray();
+    }
+    // "tick: bytes" of every write over count ticks.
+    QStringList writes(int count) {
+        QStringList seen;
+        for (int i = 0; i < count; ++i) {
+            const QByteArray written = tick();
+            if (!written.isEmpty()) {
+                seen << QStringLiteral("%1: %2").arg(ticks).arg(hexOf(written));
+            }
+        }
+        return seen;
+    }
+    TickResult last;
+};
+
+} // namespace
+
+class TestPollSequencer : public QObject {
+    Q_OBJECT
+
+private slots:
+    // From the first opening: the tick counter starts at 0, so the first tick
+    // is phase 1; the query repeats every second until the model is known.
+    void cadenceOfTheFirstTicks() {
+        Harness h;
+        QCOMPARE(h.writes(10), (QStringList{"2: 05 01 0F 02 17", "4: 05 01 0F 00 15",
+                                            "6: 05 01 0F 02 17", "8: 05 01 0F 00 15",
+                                            "10: 05 01 0F 02 17"}));
+        h.texts["TextBox1"] = "TEC";
+        QCOMPARE(h.writes(8), (QStringList{"12: 05 01 0F 00 15", "16: 05 01 0F 00 15"}));
+    }
+
+    void tickCounterWrapKeepsTheRhythm() {
+        Harness h;
+        h.texts["TextBox1"] = "TEC";
+        QList<int> polls;
+        for (int i = 0; i < 32012; ++i) {
+            const QByteArray written = h.tick();
+            if (h.ticks > 31980) {
+                QVERIFY(written.isEmpty() || written == kPoll1);
+                if (!written.isEmpty()) {
+                    polls << h.ticks;
+                }
+            }
+        }
+        QCOMPARE(polls, (QList<int>{31984, 31988, 31992, 31996, 32000, 32004, 32008, 32012}));
+    }
+
+    void replyInPiecesIsDecodedOnTheTickOfItsLastByte() {
+        Harness h;
+        const QByteArray reply = statusReply({{5, 65}});
+        h.tick(reply.left(4));
+        h.tick(reply.mid(4, 31));
+        QVERIFY(h.decoded.isEmpty());
+        h.tick(reply.mid(35));
+        QCOMPARE(h.decoded, QList<QByteArray>{reply});
+        QCOMPARE(h.sequencer.counters().statusFrameNo, 1);
+        QVERIFY(h.last.replyIndicatesLine);
+        QVERIFY(!h.last.echoSeen);
+    }
+
+    void oneReplyPerTick() {
+        Harness h;
+        const QByteArray first = statusReply({{5, 60}});
+        const QByteArray second = statusReply({{5, 61}});
+        h.tick(first + second);
+        QCOMPARE(h.decoded, QList<QByteArray>{first});
+        h.tick();
+        QCOMPARE(h.decoded, (QList<QByteArray>{first, second}));
+    }
+
+    void echoThenReplyInOneTick() {
+        Harness h;
+        const QByteArray reply = statusReply();
+        h.tick(kPoll1 + reply);
+        QCOMPARE(h.decoded, QList<QByteArray>{reply});
+        QVERIFY(h.last.echoSeen);
+    }
+
+    // 120 noise bytes leave the read index at 116 with four unread, so the
+    // reply that follows lies at 120..127 and 0..27.
+    void replyAcrossTheEndOfTheRing() {
+        Harness h;
+        h.tick(QByteArray(120, char(0x33)));
+        const QByteArray reply = statusReply({{5, 65}, {8, 55}, {34, 0x10}});
+        h.tick(reply);
+        QCOMPARE(h.decoded, QList<QByteArray>{reply});
+    }
+
+    void badChecksumIsDroppedAndCounted() {
+        Harness h;
+        QByteArray bad = statusReply();
+        bad[20] = static_cast<char>(bad[20] + 1);
+        h.tick(bad + hex("06 00 0F 01 01 05 1D"));
+        h.tick();
+        QVERIFY(h.decoded.isEmpty());
+        QCOMPARE(h.sequencer.counters().checksumErrors, 2);
+        QCOMPARE(h.sequencer.counters().statusFrameNo, 0);
+        // Nothing is left behind them.
+        h.texts["TextBox1"] = "TEC";
+        QCOMPARE(h.writes(2), QStringList{"4: 05 01 0F 00 15"});
+    }
+
+    void addressReplyMovesLaterRequests() {
+        Harness h;
+        h.tick(hex("06 00 0F 01 01 05 1C"));
+        QCOMPARE(h.sequencer.address(), 5);
+        QCOMPARE(h.tick(), hex("05 05 0F 02 1B"));
+        QCOMPARE(h.tick(), QByteArray());
+        QCOMPARE(h.tick(), hex("05 05 0F 00 19"));
+        // A reply for the old address is now someone else's.
+        h.tick(statusReply({}, 1));
+        QCOMPARE(h.decoded.size(), 1);
+    }
+
+    void backlogLimits_data() {
+        QTest::addColumn<int>("unread");
+        QTest::addColumn<bool>("querySent"); // phase 2, limit 100
+        QTest::addColumn<bool>("pollSent");  // phase 0, limit 80
+        QTest::newRow("79") << 79 << true << true;
+        QTest::newRow("80") << 80 << true << false;
+        QTest::newRow("85") << 85 << true << false;
+        QTest::newRow("99") << 99 << true << false;
+        QTest::newRow("100") << 100 << false << false;
+    }
+    void backlogLimits() {
+        QFETCH(int, unread);
+        QFETCH(bool, querySent);
+        QFETCH(bool, pollSent);
+        Harness h;
+        // The head of a device-information reply of 116 bytes: the scan waits.
+        QByteArray partial = hex("06 01 0F 02 6E");
+        partial.append(unread - 5, 'x');
+        h.tick(partial);
+        QCOMPARE(h.tick() == kInfoQuery1, querySent);
+        h.tick();
+        QCOMPARE(h.tick() == kPoll1, pollSent);
+    }
+
+    // A corrupted length byte announces a reply longer than the backlog lets
+    // arrive: after eight ticks (two seconds) without a byte the scan gives
+    // it up, and the reply behind it gets through.
+    void stalledWaitIsGivenUp() {
+        Harness h;
+        h.texts["TextBox1"] = "TEC";
+        QByteArray stuck = hex("06 01 0F 02 78");
+        stuck.append(80, 'x');
+        h.tick(stuck);
+        QCOMPARE(h.writes(7), QStringList{}); // held by the backlog
+        const QByteArray reply = statusReply({{5, 65}});
+        h.tick(reply); // a byte came: the wait starts again
+        QCOMPARE(h.writes(8), QStringList{});
+        QVERIFY(h.decoded.isEmpty());
+        h.tick();
+        QCOMPARE(h.decoded, QList<QByteArray>{reply});
+        QCOMPARE(h.writes(2), QStringList{"20: 05 01 0F 00 15"});
+    }
+
+    void waitThatIsStillFedIsKept() {
+        Harness h;
+        QByteArray partial = hex("06 01 0F 02 6E");
+        partial.append(80, 'x');
+        h.tick(partial);
+        for (int i = 0; i < 30; ++i) {
+            h.tick(i % 3 == 0 ? QByteArray("y") : QByteArray());
+        }
+        QCOMPARE(h.sequencer.counters().checksumErrors, 0);
+        h.tick(QByteArray(21, 'y'));
+        QCOMPARE(h.sequencer.counters().checksumErrors, 1); // all 116 bytes arrived
+    }
+
+    // The command slot serves one request per second, in priority order.
+    void commandSlotOrder() {
+        Harness h;
+        h.texts["AddrText1"] = "3";
+        h.texts["SetupT_Text"] = "25";
+        h.factoryShown = true;
+        h.sequencer.requestAnalogWrite();
+        h.sequencer.requestAddressWrite();
+        h.sequencer.requestAddressQuery();
+        QCOMPARE(h.writes(8), (QStringList{"2: 05 00 0F 01 15", "4: 05 01 0F 00 15",
+                                           "6: 05 01 1E 1C 01 03 44", "8: 05 01 0F 00 15"}));
+        // The analog write and the factory query wait for the model.
+        QCOMPARE(h.writes(4), (QStringList{"10: 05 01 0F 02 17", "12: 05 01 0F 00 15"}));
+        const QByteArray info = deviceInfoReply("TEC-48/1.0/VA2.1/");
+        h.texts["TextBox1"] = "TEC-48";
+        h.tick(info);
+        QCOMPARE(h.decoded, QList<QByteArray>{info});
+        QCOMPARE(h.writes(7), (QStringList{"14: 05 01 1E 32 01 82 D9", "16: 05 01 0F 00 15",
+                                           "18: 05 01 0F 03 18", "20: 05 01 0F 00 15"}));
+        h.factoryShown = false;
+        QCOMPARE(h.writes(4), QStringList{"24: 05 01 0F 00 15"});
+    }
+
+    void valueThatDoesNotFitIsNotSent_data() {
+        QTest::addColumn<QByteArray>("box");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("frame"); // empty: refused with a message
+        QTest::newRow("address 256") << QByteArray("AddrText1") << "256" << QByteArray();
+        QTest::newRow("address -1") << QByteArray("AddrText1") << "-1" << QByteArray();
+        QTest::newRow("address 255") << QByteArray("AddrText1") << "255"
+                                     << hex("05 01 1E 1C 01 FF 40");
+        QTest::newRow("analog 88") << QByteArray("SetupT_Text") << "88" << QByteArray();
+        QTest::newRow("analog -40.5") << QByteArray("SetupT_Text") << "-40.5" << QByteArray();
+        QTest::newRow("analog empty") << QByteArray("SetupT_Text") << ""
+                                      << hex("05 01 1E 32 01 50 A7");
+        QTest::newRow("analog -40") << QByteArray("SetupT_Text") << "-40"
+                                    << hex("05 01 1E 32 01 00 57");
+        QTest::newRow("analog 87.5") << QByteArray("SetupT_Text") << "87.5"
+                                     << hex("05 01 1E 32 01 FF 56");
+        QTest::newRow("analog tie 0.25 to even") << QByteArray("SetupT_Text") << "0.25"
+                                                 << hex("05 01 1E 32 01 50 A7");
+        QTest::newRow("analog tie 0.75 to even") << QByteArray("SetupT_Text") << "0.75"
+                                                 << hex("05 01 1E 32 01 52 A9");
+    }
+    void valueThatDoesNotFitIsNotSent() {
+        QFETCH(QByteArray, box);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, frame);
+        Harness h;
+        h.texts["TextBox1"] = "TEC";
+        h.texts[box] = value;
+        if (box == "AddrText1") {
+            h.sequencer.requestAddressWrite();
+        } else {
+            h.sequencer.requestAnalogWrite();
+        }
+        h.tick();
+        QCOMPARE(h.tick(), frame);
+        QCOMPARE(h.message, frame.isEmpty() ? QStringLiteral("Data error！") : QString());
+        // The request was consumed either way: the next slot is empty.
+        h.writes(3);
+        QCOMPARE(h.tick(), QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPollSequencer)
+#include "test_poll_sequencer.moc"
