@@ -1,0 +1,337 @@
+// Request frames and encodings, the receive ring, the frame scan and the
+// split of the device-information text.
+#include "test_bytes.h"
+
+#include "protocol/device_info.h"
+#include "protocol/frame_scan.h"
+#include "protocol/frames.h"
+#include "protocol/receive_ring.h"
+
+#include <QTest>
+
+#include <climits>
+#include <limits>
+
+using namespace brisco::protocol;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int kRefused = -1;
+
+// A parameter write to address 1, or "refused".
+QString write(std::uint8_t parameter, Encoding encoding, double x) {
+    const std::optional<Frame> frame = buildParameterWrite(1, parameter, encoding, x);
+    return frame ? hexOf(*frame) : QStringLiteral("refused");
+}
+
+// A ring whose read and write indices stand at index, holding bytes.
+ReceiveRing ringAt(int index, const QByteArray& bytes = {}) {
+    ReceiveRing ring;
+    ring.append(bytesOf(QByteArray(index, '\0')));
+    ring.drop(index);
+    ring.append(bytesOf(bytes));
+    return ring;
+}
+
+QByteArray counting(int count, int first = 0) {
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        bytes.append(static_cast<char>(first + i));
+    }
+    return bytes;
+}
+
+// "model|version|software", with " edition" when the statement is shown.
+QByteArray describe(const std::optional<DeviceInfo>& info) {
+    if (!info) {
+        return "refused";
+    }
+    const QByteArray text =
+        QByteArray::fromStdString(info->model + '|' + info->version + '|' + info->softwareVersion);
+    return info->semiconductorEdition ? text + " edition" : text;
+}
+
+} // namespace
+
+class TestProtocol : public QObject {
+    Q_OBJECT
+
+private slots:
+    void requests_data() {
+        QTest::addColumn<QString>("built");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("status poll, address 1") << hexOf(buildStatusPoll(1)) << "05 01 0F 00 15";
+        QTest::newRow("status poll, address 3") << hexOf(buildStatusPoll(3)) << "05 03 0F 00 17";
+        QTest::newRow("address query") << hexOf(buildAddressQuery()) << "05 00 0F 01 15";
+        QTest::newRow("device information") << hexOf(buildDeviceInfoQuery(1)) << "05 01 0F 02 17";
+        QTest::newRow("factory values") << hexOf(buildFactoryQuery(1)) << "05 01 0F 03 18";
+        QTest::newRow("cooling start 25")
+            << write(0, Encoding::Plus40, 25) << "05 01 1E 00 01 41 66";
+        QTest::newRow("inner fan low 1000, sum wraps")
+            << write(5, Encoding::Word16, 1000) << "05 01 1E 05 02 03 E8 16";
+        QTest::newRow("inner fan low 255 in two bytes")
+            << write(5, Encoding::Word16, 255) << "05 01 1E 05 02 00 FF 2A";
+        QTest::newRow("bus address 2")
+            << write(kParamBusAddress, Encoding::Plain, 2) << "05 01 1E 1C 01 02 43";
+        QTest::newRow("analog 25")
+            << write(kParamAnalogTemp, Encoding::HalfDegree, 25) << "05 01 1E 32 01 82 D9";
+        QTest::newRow("DC low limit 200") << write(16, Encoding::Plain, 200) << "05 01 1E 10 01 C8 FD";
+        QTest::newRow("current limit 2.5") << write(14, Encoding::Times10, 2.5) << "05 01 1E 0E 01 19 4C";
+        QTest::newRow("version character above 127")
+            << hexOf(buildCharacterWrite(1, 21, '\xE9')) << "05 01 1E 15 01 E9 23";
+        QTest::newRow("cooling start 216") << write(0, Encoding::Plus40, 216) << "refused";
+        QTest::newRow("fan speed 65536") << write(5, Encoding::Word16, 65536) << "refused";
+    }
+    void requests() {
+        QFETCH(QString, built);
+        QFETCH(QString, expected);
+        QCOMPARE(built, expected);
+    }
+
+    // Rounded half to even; a value that does not fit is refused, never cut.
+    void encodeValue_data() {
+        QTest::addColumn<Encoding>("encoding");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<int>("encoded");
+        const auto row = [](const char* name, Encoding encoding, double x, int encoded) {
+            QTest::newRow(name) << encoding << x << encoded;
+        };
+        row("plus40 -40", Encoding::Plus40, -40, 0);
+        row("plus40 215", Encoding::Plus40, 215, 255);
+        row("plus40 -41", Encoding::Plus40, -41, kRefused);
+        row("plus40 tie 214.5", Encoding::Plus40, 214.5, 254);
+        row("plus40 tie 215.5", Encoding::Plus40, 215.5, kRefused);
+        row("plus40 tie -40.5", Encoding::Plus40, -40.5, 0);
+        row("times10 25.5", Encoding::Times10, 25.5, 255);
+        row("times10 25.6", Encoding::Times10, 25.6, kRefused);
+        row("times10 overflow to inf", Encoding::Times10, 1e308, kRefused);
+        row("half degree 87.5", Encoding::HalfDegree, 87.5, 255);
+        row("half degree 88", Encoding::HalfDegree, 88, kRefused);
+        row("half degree -40.5", Encoding::HalfDegree, -40.5, kRefused);
+        row("half degree tie 25.25", Encoding::HalfDegree, 25.25, 130);
+        row("half degree tie 25.75", Encoding::HalfDegree, 25.75, 132);
+        row("word16 65535", Encoding::Word16, 65535, 65535);
+        row("word16 tie 1000.5", Encoding::Word16, 1000.5, 1000);
+        row("word16 tie 65535.5", Encoding::Word16, 65535.5, kRefused);
+        row("plain tie 65.5", Encoding::Plain, 65.5, 66);
+        row("plain tie 66.5", Encoding::Plain, 66.5, 66);
+        row("plain tie -0.5", Encoding::Plain, -0.5, 0);
+        row("plain -0.6", Encoding::Plain, -0.6, kRefused);
+        row("plain tie -1.5", Encoding::Plain, -1.5, kRefused);
+        row("plain just below a half", Encoding::Plain, 0.49999999999999994, 0);
+        row("plain tie 255.5", Encoding::Plain, 255.5, kRefused);
+        row("plain NaN", Encoding::Plain, kNaN, kRefused);
+        row("plus40 +inf", Encoding::Plus40, kInf, kRefused);
+        row("word16 -inf", Encoding::Word16, -kInf, kRefused);
+    }
+    void encodeValue() {
+        QFETCH(Encoding, encoding);
+        QFETCH(double, x);
+        QFETCH(int, encoded);
+        QCOMPARE(brisco::protocol::encodeValue(encoding, x).value_or(kRefused), encoded);
+    }
+
+    void ringWrapsAt128() {
+        const QByteArray reply = statusReply();
+        ReceiveRing ring = ringAt(120, reply.left(10));
+        ring.append(bytesOf(reply.mid(10)));
+        QCOMPARE(ring.receiveNo(), 28);
+        QCOMPARE(ring.dataPointer(), 120);
+        QCOMPARE(ring.dataNo(), 36);
+        for (int k = 0; k < 36; ++k) {
+            QCOMPARE(ring.at(k), std::uint8_t(reply[k]));
+        }
+        QVERIFY(!ring.checksumError(35));
+        QVERIFY(ring.checksumError(34));
+        ring.drop(8);
+        QCOMPARE(ring.dataPointer(), 0);
+        ring.drop(0);
+        ring.drop(-4);
+        QCOMPARE(ring.dataPointer(), 0);
+        QCOMPARE(ring.dataNo(), 28);
+        // The checksum of a frame as long as the ring, and beyond it.
+        QByteArray whole = framed(counting(127, 3));
+        ring = ringAt(77, whole);
+        QVERIFY(!ring.checksumError(127));
+        QVERIFY(ring.checksumError(128));
+        QVERIFY(ring.checksumError(-1));
+        // No index reads outside the ring.
+        QCOMPARE(ring.at(-1), ring.at(127));
+        QCOMPARE(ring.at(128), ring.at(0));
+        QCOMPARE(ring.at(INT_MAX), ring.at(127));
+        QCOMPARE(ring.at(INT_MIN), ring.at(0));
+    }
+
+    void ringOverflowDiscardsTheOldest() {
+        ReceiveRing ring = ringAt(50, counting(100));
+        ring.drop(10);
+        ring.append(bytesOf(counting(100, 100))); // 190 would be unread
+        QCOMPARE(ring.dataNo(), 128);
+        QCOMPARE(ring.receiveNo(), (50 + 200) % 128);
+        QCOMPARE(ring.dataPointer(), ring.receiveNo());
+        QCOMPARE(ring.at(0), std::uint8_t{72});
+        QCOMPARE(ring.at(127), std::uint8_t{199});
+        ring.drop(128);
+        QCOMPARE(ring.dataNo(), 0);
+        QCOMPARE(ring.dataPointer(), (50 + 200) % 128);
+    }
+
+    // Bytes that are not a reply: what one pass drops, and whether it saw an echo.
+    void scanDrops_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("dropped");
+        QTest::addColumn<bool>("echoSeen");
+        QTest::addColumn<bool>("waiting");
+        QTest::newRow("four bytes are not examined") << hex("15 00 15 00") << 0 << false << false;
+        QTest::newRow("refusal then noise") << hex("15 06 01 0F 00 00 FF 33") << 4 << false << false;
+        QTest::newRow("echo of a poll") << hex("05 01 0F 00 15 00") << 5 << true << false;
+        QTest::newRow("echo of the address query") << hex("05 00 0F 01 15 00") << 5 << true << false;
+        QTest::newRow("echo of command 45") << hex("05 01 2D 00 33 00") << 5 << true << false;
+        QTest::newRow("echo of a write") << hex("05 01 1E 00 01 41 66 00") << 7 << true << false;
+        QTest::newRow("echo of a two-byte write")
+            << hex("05 01 1E 05 02 03 E8 16 00") << 8 << true << false;
+        QTest::newRow("write echo, its tail missing") << hex("05 01 1E 05 02 03 E8") << 0 << false
+                                                      << true;
+        QTest::newRow("request of another command") << hex("05 01 63 00 00") << 3 << false << false;
+        QTest::newRow("poll of address 7") << hex("05 07 0F 00 1B") << 1 << false << false;
+        QTest::newRow("reply, sub-command 9") << hex("06 01 0F 09 00") << 3 << false << false;
+        QTest::newRow("reply, command 99") << hex("06 01 63 00 00") << 3 << false << false;
+        QTest::newRow("reply to address 7") << hex("06 07 0F 00 00") << 1 << false << false;
+        QTest::newRow("device information, L 123") << hex("06 01 0F 02 7B") << 1 << false << false;
+    }
+    void scanDrops() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, dropped);
+        QFETCH(bool, echoSeen);
+        QFETCH(bool, waiting);
+        ReceiveRing ring = ringAt(100, bytes);
+        const ScanResult result = scanFrames(ring, 1);
+        QCOMPARE(result.reply, ReplyKind::None);
+        QCOMPARE(result.echoSeen, echoSeen);
+        QCOMPARE(result.waiting, waiting);
+        QCOMPARE(result.dropLength, 0);
+        QCOMPARE(ring.dataPointer(), (100 + dropped) % 128);
+        QCOMPARE(ring.dataNo(), bytes.size() - dropped);
+    }
+
+    // A reply is reported, left at the read index, only once all of it is
+    // unread: in three pieces, nothing before the last.
+    void repliesReported_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("address");
+        QTest::addColumn<ReplyKind>("kind");
+        QTest::addColumn<bool>("verified");
+        QTest::addColumn<int>("dropLength");
+        QTest::addColumn<bool>("indicatesLine");
+        QTest::addColumn<int>("replyAddress");
+        QByteArray corrupted = statusReply();
+        corrupted[20] = char(corrupted[20] ^ 1);
+        const auto row = [](const char* name, const QByteArray& bytes, int address, ReplyKind kind,
+                            bool verified, int dropLength, bool line, int replyAddress = 0) {
+            QTest::newRow(name) << bytes << address << kind << verified << dropLength << line
+                                << replyAddress;
+        };
+        using enum ReplyKind;
+        row("status", statusReply(), 1, Status, true, 36, true);
+        row("status to address 0", statusReply({}, 0), 1, Status, true, 36, true);
+        row("status to address 5, ours", statusReply({}, 5), 5, Status, true, 36, true);
+        row("status, a data byte corrupted", corrupted, 1, Status, false, 36, true);
+        row("address 5", hex("06 00 0F 01 01 05 1C"), 1, Address, true, 7, true, 5);
+        row("address, bad checksum", hex("06 00 0F 01 01 05 1D"), 1, Address, false, 7, true);
+        row("factory", framed(hex("06 01 0F 03 00 C8 05 F0 05 41 42 00 00 00 00 01 0A")), 1,
+            Factory, true, 18, false);
+        row("device information L 10", deviceInfoReply("0123456789"), 1, DeviceInfo, true, 16, true);
+        row("device information filling the ring", deviceInfoReply(QByteArray(122, 'x')), 1,
+            DeviceInfo, true, 128, true);
+    }
+    void repliesReported() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, address);
+        QFETCH(ReplyKind, kind);
+        QFETCH(bool, verified);
+        QFETCH(int, dropLength);
+        QFETCH(bool, indicatesLine);
+        QFETCH(int, replyAddress);
+        const auto ours = static_cast<std::uint8_t>(address);
+        ReceiveRing ring = ringAt(64, bytes.left(4));
+        QCOMPARE(scanFrames(ring, ours).reply, ReplyKind::None);
+        ring.append(bytesOf(bytes.mid(4, bytes.size() - 5)));
+        QVERIFY(scanFrames(ring, ours).waiting);
+        QCOMPARE(ring.dataNo(), bytes.size() - 1);
+        ring.append(bytesOf(bytes.right(1)));
+        const ScanResult result = scanFrames(ring, ours);
+        QCOMPARE(result.reply, kind);
+        QCOMPARE(result.verified, verified);
+        QCOMPARE(result.dropLength, dropLength);
+        QCOMPARE(result.replyIndicatesLine, indicatesLine);
+        QCOMPARE(result.replyAddress, std::uint8_t(replyAddress));
+        QCOMPARE(ring.dataPointer(), 64);
+        QCOMPARE(ring.dataNo(), bytes.size());
+    }
+
+    // Acknowledgements carry no evaluated checksum and are reported at once:
+    // the count goes below zero until their tail arrives.
+    void acknowledgements_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<ReplyKind>("kind");
+        QTest::addColumn<int>("dropLength");
+        QTest::newRow("one value byte") << hex("06 01 1E 00 01") << ReplyKind::WriteAck << 7;
+        QTest::newRow("two value bytes") << hex("06 01 1E 05 02") << ReplyKind::WriteAck << 8;
+        QTest::newRow("byte 4 neither") << hex("06 01 1E 00 00") << ReplyKind::WriteAck << 8;
+        QTest::newRow("command 45") << hex("06 01 2D 00 FF") << ReplyKind::Command45 << 5;
+    }
+    void acknowledgements() {
+        QFETCH(QByteArray, head);
+        QFETCH(ReplyKind, kind);
+        QFETCH(int, dropLength);
+        ReceiveRing ring = ringAt(0, head);
+        const ScanResult result = scanFrames(ring, 1);
+        QCOMPARE(result.reply, kind);
+        QVERIFY(!result.verified);
+        QVERIFY(result.replyIndicatesLine);
+        QCOMPARE(result.dropLength, dropLength);
+        ring.drop(result.dropLength);
+        QCOMPARE(ring.dataNo(), 5 - dropLength);
+        ring.append(bytesOf(QByteArray(dropLength - 5, 'x')));
+        QCOMPARE(scanFrames(ring, 1).reply, ReplyKind::None);
+        QCOMPARE(ring.dataNo(), 0);
+        ring.append(bytesOf(statusReply()));
+        QCOMPARE(scanFrames(ring, 1).reply, ReplyKind::Status);
+        QCOMPARE(ring.dataPointer(), dropLength);
+    }
+
+    void splitDeviceInfo_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("split");
+        QTest::newRow("VA2 edition") << QByteArray("ABC/1.0/VA2.1/") << QByteArray("ABC|1.0|VA2.1 edition");
+        QTest::newRow("other software") << QByteArray("ABC/1.0/VB3.0/") << QByteArray("ABC|1.0|VB3.0");
+        QTest::newRow("no terminator") << QByteArray("X/Y/Z") << QByteArray("X|Y|");
+        QTest::newRow("empty model") << QByteArray("/1.0/VA2x") << QByteArray("|1.0|VA2 edition");
+        QTest::newRow("slash in software") << QByteArray("A/B/C/D/x") << QByteArray("A|B|C/D/");
+        QTest::newRow("VA without 2") << QByteArray("M/V/VA!") << QByteArray("M|V|VA");
+        QTest::newRow("empty") << QByteArray() << QByteArray("refused");
+        QTest::newRow("one separator") << QByteArray("ABC/1.0") << QByteArray("refused");
+        QTest::newRow("ends after the second /") << QByteArray("X/Y/") << QByteArray("refused");
+    }
+    void splitDeviceInfo() {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, split);
+        const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+        QCOMPARE(describe(brisco::protocol::splitDeviceInfo(view)), split);
+    }
+
+    void deviceInfoTextAcrossTheWrap() {
+        ReceiveRing ring = ringAt(120, deviceInfoReply("TEC-300/2.1/VA2.07/"));
+        QCOMPARE(QByteArray::fromStdString(deviceInfoText(ring)), QByteArray("TEC-300/2.1/VA2.07/"));
+        // A length that would leave the ring gives no text.
+        ring = ringAt(0, hex("06 01 0F 02 7C"));
+        QVERIFY(deviceInfoText(ring).empty());
+        ring = ringAt(0, hex("06 01 0F 02 7B"));
+        QCOMPARE(deviceInfoText(ring).size(), std::size_t{123});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProtocol)
+#include "test_protocol.moc"
