@@ -1,26 +1,24 @@
 # Thin wrapper over the CMake presets: installs what a fresh Debian 12 machine
-# lacks, then configures, builds and runs or tests.
+# lacks for the target at hand, then configures, builds and runs or tests.
 
-PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
-            qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev \
-            fonts-noto-cjk xvfb xauth xdotool
-
-# Only for running without a display: the screenshot of make run.
-RUN_PACKAGES := imagemagick
+# Debian packages, by what needs them.
+BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev
+# Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
+RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
+# Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.
+HEADLESS_PACKAGES := xvfb xauth xdotool imagemagick
+# libFuzzer comes with clang.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps run-deps install-packages configure build run test test-default test-asan test-fuzz screenshot bench soak clean
+.PHONY: all build run test test-default test-asan test-fuzz fuzz bench soak screenshot mutants \
+        clean packages
 
 all: build
 
-deps:
-	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES)"
-
-run-deps:
-	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES) $(RUN_PACKAGES)"
-
-install-packages:
+# Installs what is missing when run as root; otherwise prints the line to run.
+packages:
 	@missing=""; \
 	for p in $(WANTED); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
@@ -29,6 +27,8 @@ install-packages:
 	    if [ "$$(id -u)" = 0 ]; then \
 	        echo "Installing:$$missing"; \
 	        apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	    elif [ -n "$(OPTIONAL)" ]; then \
+	        echo "Not installed:$$missing (sudo apt-get install -y$$missing)"; \
 	    else \
 	        echo "Missing Debian packages. Run:"; \
 	        echo "  sudo apt-get install -y$$missing"; \
@@ -36,38 +36,54 @@ install-packages:
 	    fi; \
 	fi
 
-configure: deps
+build:
+	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES)"
 	cmake --preset default
-
-build: configure
 	cmake --build --preset default
 
-run: run-deps build
+run: build
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) \
+	    $(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(HEADLESS_PACKAGES))"
 	scripts/run.sh
 
 test: test-default test-asan test-fuzz
 
 test-default: build
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
 	ctest --preset default
 
-test-asan: deps
+test-asan:
+	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(RUN_PACKAGES)"
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 
-test-fuzz: deps
-	cmake --preset fuzz
-	cmake --build --preset fuzz
-	scripts/fuzz.sh $(FUZZ_SECONDS)
+# The fuzz stage needs clang; without it, it says so and steps aside.
+test-fuzz fuzz:
+	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(FUZZ_PACKAGES)" OPTIONAL=1
+	@if ! command -v clang++ >/dev/null 2>&1; then \
+	    echo "fuzz stage skipped: clang++ is not installed (Debian packages: $(FUZZ_PACKAGES))"; \
+	else \
+	    cmake --preset fuzz && cmake --build --preset fuzz && scripts/fuzz.sh $(FUZZ_SECONDS); \
+	fi
 
-screenshot: build
-	scripts/screenshot.sh
+fuzz: FUZZ_SECONDS = 600
 
 bench: build
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) xvfb xauth xdotool"
 	scripts/bench.sh
 
 soak: build
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
 	scripts/soak.sh
+
+screenshot: build
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
+	scripts/screenshot.sh
+
+mutants: build
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
+	scripts/mutants.py
 
 clean:
 	rm -rf build build-asan build-fuzz

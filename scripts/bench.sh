@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Figures of the running program under a virtual display: time from start to
-# the shown main window, resident memory when idle, CPU use over 30 s of idle
-# ticking, and the cost of one tick that decodes a status reply.
+# Figures: bytes per second through the frame scan, the cost of one tick that
+# decodes a status reply, and, of the running program under a virtual
+# display, the time from start to the shown main window, resident memory when
+# idle and CPU use over 30 s of idle ticking.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 idle_seconds=${IDLE_SECONDS:-30}
 if [ "${1:-}" != --inside-display ]; then
-    cmake --build "$build" --target brisco bench_tick >/dev/null
+    cmake --build "$build" --target brisco bench_scan bench_tick >/dev/null
+    "$build/bin/bench_scan"
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_tick" 2>/dev/null
 fi
 

@@ -2,7 +2,10 @@
 """Plants each fault of scripts/mutants.txt, one at a time, in a scratch copy
 of the working tree, rebuilds, runs the tests and says whether they caught it.
 
-Usage: scripts/mutants.py [--keep] [PATTERN]   (only faults whose line contains PATTERN)
+Usage: scripts/mutants.py [--keep] [--list FILE] [--tree DIR] [PATTERN]
+  PATTERN   only the faults whose line contains it
+  --list    another list of faults (default scripts/mutants.txt)
+  --tree    plant them in a copy of another checkout (default this one)
 
 Each fault is a line `file: `find` -> `replace`   what it breaks`. The find text
 must occur exactly once in the file; \\n in find or replace stands for a line
@@ -22,15 +25,15 @@ LINE = re.compile(r"^(\S+): `(.*?)` -> `(.*?)`\s*(.*)$")
 CTEST = ["ctest", "--test-dir", "build", "-j2", "--timeout", "120", "-E", "end_to_end"]
 
 
-def faults(pattern):
-    with open(os.path.join(ROOT, "scripts", "mutants.txt"), encoding="utf-8") as f:
+def faults(listing, pattern):
+    with open(listing, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
             line = line.rstrip("\n")
             if not line.strip() or line.startswith("#"):
                 continue
             match = LINE.match(line)
             if not match:
-                sys.exit(f"mutants.txt:{number}: not a fault: {line}")
+                sys.exit(f"{listing}:{number}: not a fault: {line}")
             if pattern and pattern not in line:
                 continue
             path, find, replace, what = match.groups()
@@ -42,18 +45,29 @@ def run(command, cwd, log):
         return subprocess.run(command, cwd=cwd, stdout=out, stderr=subprocess.STDOUT).returncode
 
 
+def option(name, default):
+    if name in sys.argv:
+        at = sys.argv.index(name)
+        value = sys.argv[at + 1]
+        del sys.argv[at:at + 2]
+        return os.path.abspath(value)
+    return default
+
+
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    listing = option("--list", os.path.join(ROOT, "scripts", "mutants.txt"))
+    tree = option("--tree", ROOT)
     keep = "--keep" in sys.argv
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
     pattern = args[0] if args else ""
     scratch = tempfile.mkdtemp(prefix="brisco-mutants-")
     log = os.path.join(scratch, "mutants.log")
-    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT,
+    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=tree,
                            check=True, capture_output=True, text=True).stdout.split("\n")
     for name in filter(None, files):
-        if os.path.isfile(os.path.join(ROOT, name)):
+        if os.path.isfile(os.path.join(tree, name)):
             os.makedirs(os.path.dirname(os.path.join(scratch, name)), exist_ok=True)
-            shutil.copy2(os.path.join(ROOT, name), os.path.join(scratch, name))
+            shutil.copy2(os.path.join(tree, name), os.path.join(scratch, name))
     print(f"mutants: scratch copy in {scratch}, log {log}", flush=True)
 
     if run(["cmake", "--preset", "default"], scratch, log) or \
@@ -63,7 +77,7 @@ def main():
         sys.exit("mutants: the tests fail on the unchanged copy")
 
     caught, total, problems = 0, 0, []
-    for number, path, find, replace, what in faults(pattern):
+    for number, path, find, replace, what in faults(listing, pattern):
         total += 1
         target = os.path.join(scratch, path)
         with open(target, encoding="utf-8") as f:
