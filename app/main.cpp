@@ -1,8 +1,8 @@
 #include "app/lamp_library.h"
 #include "app/main_form.h"
-#include "app/message_box.h"
 #include "app/serial_comm_port.h"
 #include "app/signal_quit.h"
+#include "widgets/message_box.h"
 
 #include <QApplication>
 

@@ -1,9 +1,10 @@
 #include "app/main_form.h"
 
 #include "app/comm_port.h"
-#include "app/message_box.h"
 #include "display/status_decoder.h"
 #include "protocol/device_info.h"
+#include "settings/entry_rules.h"
+#include "widgets/message_box.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -118,16 +119,59 @@ void Main_Form::onPortLost() {
     m_CommPort_ToggleButton->setChecked(false);
 }
 
+// Only 1..20 is ever written (an untouched box would write the broadcast
+// address 0); the sequencer checks the text again when it sends.
 void Main_Form::Addr_Command1_Click() {
-    if (m_MSComm1->isOpen()) {
-        m_sequencer.requestAddressWrite();
+    if (!m_MSComm1->isOpen()) {
+        return;
     }
+    if (!settings::newBusAddress(field("AddrText1")->text())) {
+        showMessage(this, settings::kDataError);
+        return;
+    }
+    m_sequencer.requestAddressWrite();
 }
 
 void Main_Form::Addr_Command2_Click() {
     if (m_MSComm1->isOpen()) {
         m_sequencer.requestAddressQuery();
     }
+}
+
+void Main_Form::AddrText1_Change() {
+    QLineEdit* box = field("AddrText1");
+    if (!settings::addressEntryAccepted(box->text())) {
+        showMessage(this, settings::kDataError);
+        box->setText(QStringLiteral("1"));
+    }
+}
+
+void Main_Form::Copy_Command_Click() {
+    for (const settings::SetPoint& setPoint : settings::setPoints()) {
+        field(setPoint.entryName)->setText(field(setPoint.displayName)->text());
+    }
+}
+
+// A changed entry whose value would not fit its bytes refuses the whole
+// transfer before anything is sent.
+void Main_Form::Setup_Command_Click() {
+    if (!m_MSComm1->isOpen()) {
+        return;
+    }
+    if (field("S_TECcoolStart_Text")->text().isEmpty() ||
+        field("S_TempMin_Text")->text().isEmpty()) {
+        showMessage(this, settings::kNoData);
+        return;
+    }
+    for (const settings::SetPoint& setPoint : settings::setPoints()) {
+        const QString entry = field(setPoint.entryName)->text();
+        if (entry != field(setPoint.displayName)->text() &&
+            !settings::setPointWrite(setPoint, entry, 0)) {
+            showMessage(this, settings::kDataError);
+            return;
+        }
+    }
+    m_sequencer.requestSettings();
 }
 
 void Main_Form::Command3_Click() {
@@ -164,9 +208,9 @@ void Main_Form::Timer1_Timer() {
     }
 
     const QByteArray input = ReadCommInput();
-    const sequencer::TickResult done = m_sequencer.tick(
-        std::span(reinterpret_cast<const std::uint8_t*>(input.constData()),
-                  static_cast<std::size_t>(input.size())));
+    const sequencer::TickResult done =
+        m_sequencer.tick(std::span(reinterpret_cast<const std::uint8_t*>(input.constData()),
+                                   static_cast<std::size_t>(input.size())));
     if (done.echoSeen) {
         m_RS422Option->setChecked(true);
     }

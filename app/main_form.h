@@ -44,6 +44,9 @@ public:
     void CommPortVScroll_Change();
     void Addr_Command1_Click();
     void Addr_Command2_Click();
+    void AddrText1_Change();
+    void Copy_Command_Click();
+    void Setup_Command_Click();
     void Command3_Click();
 
 protected:

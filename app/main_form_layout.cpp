@@ -1,7 +1,8 @@
 // The main window's controls, built from tables: groups, captions, names.
 #include "app/main_form.h"
 
-#include "settings/setpoint_table.h"
+#include "settings/entry_rules.h"
+#include "widgets/entry_check.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -342,6 +343,18 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     connect(m_CommPortVScroll, &QScrollBar::valueChanged, this, &Main_Form::CommPortVScroll_Change);
     connect(sendAddress, &QPushButton::clicked, this, &Main_Form::Addr_Command1_Click);
     connect(getAddress, &QPushButton::clicked, this, &Main_Form::Addr_Command2_Click);
-    connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
-            &Main_Form::Command3_Click);
+    const auto button = [this](const char* name) {
+        return findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    connect(button("Command3"), &QPushButton::clicked, this, &Main_Form::Command3_Click);
+    connect(button("Copy_Command"), &QPushButton::clicked, this, &Main_Form::Copy_Command_Click);
+    connect(button("Setup_Command"), &QPushButton::clicked, this, &Main_Form::Setup_Command_Click);
+    connect(field("AddrText1"), &QLineEdit::textChanged, this, &Main_Form::AddrText1_Change);
+
+    // The entry checks, S_TECcoolStart_Text_Validate ... SetupT_Text_Validate.
+    for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
+        new EntryCheck(field(setPoint.entryName), setPoint.range, brisco::settings::kDataError);
+    }
+    new EntryCheck(field("SetupT_Text"), brisco::settings::kAnalogTempRange,
+                   brisco::settings::kDataError);
 }

@@ -1,5 +1,6 @@
 #include "sequencer/poll_sequencer.h"
 
+#include "settings/entry_rules.h"
 #include "settings/number_reading.h"
 
 namespace brisco::sequencer {
@@ -9,7 +10,7 @@ using protocol::ReplyKind;
 
 namespace {
 
-const QString kDataError = QStringLiteral("Data error！");
+constexpr int kLastSetPoint = 15;
 
 bool isVerifiable(ReplyKind kind) {
     return kind == ReplyKind::Status || kind == ReplyKind::Address ||
@@ -64,8 +65,8 @@ TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
         break;
     case 0:
         if (unread < kBacklogLimit) {
-            result.write = f_SetupButton ? SendSetting(&result.message)
-                                         : protocol::buildStatusPoll(address());
+            result.write =
+                f_SetupButton ? SendSetting(&result.message) : protocol::buildStatusPoll(address());
         }
         break;
     default:
@@ -123,8 +124,7 @@ std::optional<Frame> PollSequencer::SendCommandSlot(QString* message) {
     }
     if (f_Addr_Command1) {
         f_Addr_Command1 = false;
-        return parameterWrite("AddrText1", protocol::kParamBusAddress, protocol::Encoding::Plain,
-                              message);
+        return addressWrite(message);
     }
     if (f_Command02) {
         if (m_host.boxText("TextBox1").isEmpty()) {
@@ -134,8 +134,7 @@ std::optional<Frame> PollSequencer::SendCommandSlot(QString* message) {
     }
     if (f_Command3) {
         f_Command3 = false;
-        return parameterWrite("SetupT_Text", protocol::kParamAnalogTemp,
-                              protocol::Encoding::HalfDegree, message);
+        return analogWrite(message);
     }
     if (f_F_Setup_Command) {
         return SendFactorySetting(message);
@@ -147,19 +146,51 @@ std::optional<Frame> PollSequencer::SendCommandSlot(QString* message) {
 }
 
 // A value that does not fit its byte is never sent truncated.
-std::optional<Frame> PollSequencer::parameterWrite(const char* box, std::uint8_t parameter,
-                                                   protocol::Encoding encoding, QString* message) {
-    const double x = settings::readNumber(m_host.boxText(box));
-    auto frame = protocol::buildParameterWrite(address(), parameter, encoding, x);
+std::optional<Frame> PollSequencer::analogWrite(QString* message) {
+    const double x = settings::readNumber(m_host.boxText("SetupT_Text"));
+    auto frame = protocol::buildParameterWrite(address(), protocol::kParamAnalogTemp,
+                                               protocol::Encoding::HalfDegree, x);
     if (!frame) {
-        *message = kDataError;
+        *message = settings::kDataError;
     }
     return frame;
 }
 
-// The settings transfer is carried out frame by frame from here; until the
-// set-point sender exists a transfer ends at once without a frame.
-std::optional<Frame> PollSequencer::SendSetting(QString*) {
+// Only 1..20 is written: an empty box would otherwise write the broadcast
+// address 0, and a negative number a byte of its own choosing.
+std::optional<Frame> PollSequencer::addressWrite(QString* message) {
+    const std::optional<std::uint8_t> next = settings::newBusAddress(m_host.boxText("AddrText1"));
+    if (!next) {
+        *message = settings::kDataError;
+        return std::nullopt;
+    }
+    return protocol::buildWrite1(address(), protocol::kParamBusAddress, *next);
+}
+
+// One frame of the settings transfer: the next set-point from m_SetupNo on
+// whose entry text differs from its display text (exactly, as texts). The
+// transfer ends in the call that passes parameter 15, and at once, with a
+// message, at an entry whose value does not fit its bytes.
+std::optional<Frame> PollSequencer::SendSetting(QString* message) {
+    for (; m_SetupNo <= kLastSetPoint; ++m_SetupNo) {
+        const settings::SetPoint* setPoint = settings::setPointAt(m_SetupNo);
+        if (!setPoint) {
+            continue;
+        }
+        const QString entry = m_host.boxText(setPoint->entryName);
+        if (entry == m_host.boxText(setPoint->displayName)) {
+            continue;
+        }
+        auto frame = settings::setPointWrite(*setPoint, entry, address());
+        if (!frame) {
+            f_SetupButton = false;
+            *message = settings::kDataError;
+            return std::nullopt;
+        }
+        m_SetupNo += setPoint->width();
+        f_SetupButton = m_SetupNo <= kLastSetPoint;
+        return frame;
+    }
     f_SetupButton = false;
     return std::nullopt;
 }

@@ -78,8 +78,8 @@ private:
     std::optional<protocol::Frame> SendCommandSlot(QString* message);
     std::optional<protocol::Frame> SendSetting(QString* message);
     std::optional<protocol::Frame> SendFactorySetting(QString* message);
-    std::optional<protocol::Frame> parameterWrite(const char* box, std::uint8_t parameter,
-                                                  protocol::Encoding encoding, QString* message);
+    std::optional<protocol::Frame> analogWrite(QString* message);
+    std::optional<protocol::Frame> addressWrite(QString* message);
     void resynchroniseIfStalled(bool waiting, bool inputArrived);
 
     SequencerHost& m_host;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 
 #include "app/port_names.h"
@@ -312,6 +313,181 @@ private slots:
         f.tick(4);
         QCOMPARE(f.port->written.mid(1), (QList<QByteArray>{hex("05 00 0F 01 15"),
                                                             hex("05 01 0F 00 15")}));
+    }
+
+    // An entry box left by Tab, by a click on another box or on "Send set":
+    // a value out of range is answered once, the text stays, and the focus
+    // and the click go where the operator sent them.
+    void entryChecks_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("leave"); // tab, box, button or away (another window)
+        QTest::addColumn<bool>("refused");
+        const auto row = [](const char* box, const char* text, const char* leave, bool refused) {
+            QTest::addRow("%s %s by %s", box, text, leave) << box << text << leave << refused;
+        };
+        row("S_TECcoolStart_Text", "45", "tab", false);
+        row("S_TECcoolStart_Text", "45.01", "tab", true);
+        row("S_TECcurrL_Text", "0.1", "box", false);
+        row("S_TECcurrL_Text", "0.09", "box", true);
+        row("S_IntFanPulse_Text", "2.5", "tab", false);
+        row("S_IntFanPulse_Text", "3.4", "box", false);
+        row("S_IntFanPulse_Text", "3.5", "button", true);
+        row("S_ExtFanHighS_Text", "1999.4", "tab", true);
+        row("S_ExtFanHighS_Text", "1999.5", "box", false);
+        row("S_ExtFanHighS_Text", "2000.4", "button", false);
+        row("S_ExtFanHighS_Text", "123456", "tab", true);
+        row("S_TempMax_Text", "30abc", "tab", false);
+        row("S_TempMax_Text", "81", "button", true);
+        row("S_TempMin_Text", "", "box", false);
+        row("S_TECcoolStop_Text", "", "tab", true);
+        row("SetupT_Text", "80.5", "tab", true);
+        row("S_TECcoolStart_Text", "99", "away", false);
+    }
+    void entryChecks() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, leave);
+        QFETCH(bool, refused);
+        FormFixture f;
+        f.show();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        f.openPort();
+        f.port->feed(statusReply());
+        f.tick();
+        f.button("Copy_Command")->click();
+        QLineEdit* entry = f.edit(box);
+        entry->setText(text);
+        entry->setFocus(Qt::OtherFocusReason);
+        MessageBoxCatcher catcher;
+        QWidget other;
+        QWidget* target = leave == "button" ? f.button("Setup_Command")
+                          : leave == "box"  ? static_cast<QWidget*>(f.edit("CommCtr_Text"))
+                                            : nullptr;
+        if (leave == "tab") {
+            QTest::keyClick(entry, Qt::Key_Tab);
+        } else if (leave == "away") {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        } else {
+            QTest::mouseClick(target, Qt::LeftButton);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(catcher.texts, refused ? QStringList{"Data error！"} : QStringList{});
+        QCOMPARE(entry->text(), text);
+        QCOMPARE(f.form->focusWidget() == entry, leave == "away");
+        if (target) {
+            QCOMPARE(f.form->focusWidget(), target);
+        }
+        if (leave == "button") { // the click was not lost: the transfer starts
+            f.port->written.clear();
+            f.tick();
+            QCOMPARE(f.port->written.size(), 1);
+        }
+    }
+
+    // "Copy set" takes the displayed texts as they stand, in the operator's
+    // notation, and "Send set" writes only what was then changed.
+    void copyThenSend() {
+        const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        FormFixture f;
+        f.openPort();
+        f.port->feed(statusReply({{19, 25}, {17, 95}}));
+        f.tick();
+        f.button("Copy_Command")->click();
+        for (const char* name : {"TECcoolStart_Text", "TECcurrL_Text", "TempMax_Text",
+                                 "IntFanLowS_Text", "TempMin_Text"}) {
+            QCOMPARE(f.text(QStringLiteral("S_") + name), f.text(name));
+        }
+        QCOMPARE(f.text("S_TECcurrL_Text"), QStringLiteral("2,5"));
+        f.edit("S_TempMax_Text")->setText(QStringLiteral("60"));
+        f.edit("S_TECcurrH_Text")->setText(QStringLiteral("0,5"));
+        f.button("Setup_Command")->click();
+        f.tick(2);
+        QCOMPARE(f.port->written, (QList<QByteArray>{hex("05 01 1E 0C 01 64 95"),
+                                                     hex("05 01 1E 0F 01 05 39")}));
+    }
+
+    void sendSetRefused_data() {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("status"); // a status reply before "Copy set"
+        QTest::addColumn<QString>("maximum");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("port closed") << false << true << "60" << QStringList{};
+        QTest::newRow("nothing copied yet") << true << false << "60" << QStringList{"No data！"};
+        QTest::newRow("216 does not fit") << true << true << "216" << QStringList{"Data error！"};
+        QTest::newRow("-40.6 does not fit") << true << true << "-40.6"
+                                            << QStringList{"Data error！"};
+    }
+    void sendSetRefused() {
+        QFETCH(bool, open);
+        QFETCH(bool, status);
+        QFETCH(QString, maximum);
+        QFETCH(QStringList, messages);
+        FormFixture f;
+        f.openPort();
+        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
+        f.port->feed(status ? statusReply() : QByteArray());
+        f.tick();
+        f.button("Copy_Command")->click();
+        f.edit("S_TempMax_Text")->setText(maximum);
+        if (!open) {
+            f.button("CommPort_ToggleButton")->click();
+        }
+        MessageBoxCatcher catcher;
+        f.button("Setup_Command")->click();
+        QCOMPARE(catcher.texts, messages);
+        if (!open) {
+            f.button("CommPort_ToggleButton")->click();
+        }
+        f.port->written.clear();
+        f.tick(3);
+        QCOMPARE(f.port->written, QList<QByteArray>{hex("05 01 0F 00 15")});
+    }
+
+    // Every change of the address entry is checked; a refused one becomes 1.
+    void addressEntry() {
+        FormFixture f;
+        f.show();
+        MessageBoxCatcher catcher;
+        QTest::keyClicks(f.edit("AddrText1"), "25");
+        QCOMPARE(catcher.texts, QStringList{"Data error！"});
+        QCOMPARE(f.text("AddrText1"), QStringLiteral("1"));
+        QTest::keyClick(f.edit("AddrText1"), Qt::Key_Backspace);
+        QCOMPARE(catcher.texts, (QStringList{"Data error！", "Data error！"}));
+        QCOMPARE(f.text("AddrText1"), QStringLiteral("1"));
+        QTest::keyClicks(f.edit("AddrText1"), "3");
+        QCOMPARE(f.text("AddrText1"), QStringLiteral("13"));
+        QCOMPARE(catcher.texts.size(), 2);
+    }
+
+    // "Send addr" writes 1..20 to the address in use, which stays in use.
+    void sendAddress_data() {
+        QTest::addColumn<QString>("entry"); // "-": never touched
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("3") << "3" << hex("05 01 1E 1C 01 03 44");
+        QTest::newRow("untouched box") << "-" << QByteArray();
+        QTest::newRow("negative") << "-3" << QByteArray();
+    }
+    void sendAddress() {
+        QFETCH(QString, entry);
+        QFETCH(QByteArray, frame);
+        FormFixture f;
+        f.openPort();
+        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
+        if (entry != "-") {
+            f.edit("AddrText1")->setText(entry);
+        }
+        MessageBoxCatcher catcher;
+        f.button("Addr_Command1")->click();
+        QCOMPARE(catcher.texts, frame.isEmpty() ? QStringList{"Data error！"} : QStringList{});
+        f.tick(4);
+        const QByteArray poll = hex("05 01 0F 00 15");
+        QCOMPARE(f.port->written, (frame.isEmpty() ? QList<QByteArray>{poll}
+                                                   : QList<QByteArray>{frame, poll}));
     }
 
     void serialDeviceOrder_data() {

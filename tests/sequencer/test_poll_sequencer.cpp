@@ -243,14 +243,77 @@ private slots:
         QCOMPARE(h.writes(4), QStringList{"24: 05 01 0F 00 15"});
     }
 
+    // "Send set" with "Get addr" pending: the transfer sends one changed
+    // set-point per tick, in parameter order, and the command slot serves the
+    // query only once a call has found nothing left to send.
+    void settingsTransfer_data() {
+        QTest::addColumn<QStringList>("boxes"); // name=text; every other box is empty
+        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<QString>("message");
+        const QString poll = "05 01 0F 00 15", query = "05 00 0F 01 15";
+        const auto row = [&](const char* name, const QStringList& boxes, QStringList writes,
+                             const QString& message = {}) {
+            QTest::newRow(name) << boxes << writes << message;
+        };
+        row("high temperature warning 55", {"S_TempMax_Text=55"},
+            {"1: 05 01 1E 0C 01 5F 90", "4: " + poll, "6: " + query, "8: " + poll});
+        row("inner fan speeds take two numbers each",
+            {"S_IntFanLowS_Text=1500", "S_IntFanHighS_Text=3000"},
+            {"1: 05 01 1E 05 02 05 DC 0C", "2: 05 01 1E 07 02 0B B8 F0", "4: " + poll,
+             "6: " + query, "8: " + poll});
+        row("low temperature warning alone", {"S_TempMin_Text=-10"},
+            {"1: 05 01 1E 0D 01 1E 50", "4: " + poll, "6: " + query, "8: " + poll});
+        row("the last set-point ends it", {"S_TECcurrH_Text=2.5"},
+            {"1: 05 01 1E 0F 01 19 4D", "2: " + query, "4: " + poll, "8: " + poll});
+        row("nothing changed", {}, {"2: " + query, "4: " + poll, "8: " + poll});
+        row("texts compared, not numbers",
+            {"S_TECcoolStart_Text=25", "TECcoolStart_Text=25.0", "S_TECcoolStop_Text=30",
+             "TECcoolStop_Text=30"},
+            {"1: 05 01 1E 00 01 41 66", "4: " + poll, "6: " + query, "8: " + poll});
+        row("letters count as 0", {"S_TECheatStart_Text=abc"},
+            {"1: 05 01 1E 02 01 28 4F", "4: " + poll, "6: " + query, "8: " + poll});
+        row("five in ascending order",
+            {"S_TECcurrH_Text=3", "S_TempMax_Text=60", "S_ExtFanPulse_Text=2",
+             "S_IntFanPulse_Text=3", "S_TECcoolStart_Text=30"},
+            {"1: 05 01 1E 00 01 46 6B", "2: 05 01 1E 04 01 03 2C", "3: 05 01 1E 09 01 02 30",
+             "4: 05 01 1E 0C 01 64 95", "5: 05 01 1E 0F 01 1E 52", "6: " + query, "8: " + poll});
+        row("a value that does not fit ends it", {"S_TECcoolStart_Text=20", "S_TempMax_Text=216"},
+            {"1: 05 01 1E 00 01 3C 61", "4: " + poll, "6: " + query, "8: " + poll},
+            "Data error！");
+    }
+    void settingsTransfer() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, writes);
+        QFETCH(QString, message);
+        Harness h;
+        h.texts["TextBox1"] = "TEC";
+        for (const QString& box : boxes) {
+            h.texts[box.section(u'=', 0, 0).toLatin1()] = box.section(u'=', 1);
+        }
+        h.sequencer.requestSettings();
+        h.sequencer.requestAddressQuery();
+        QCOMPARE(h.writes(8), writes);
+        QCOMPARE(h.message, message);
+        // "Send set" again starts again at parameter 0.
+        h.sequencer.requestSettings();
+        const QString first = writes.first().section(u' ', 1);
+        const bool sent = first.startsWith("05 01 1E");
+        QCOMPARE(h.writes(1), sent ? QStringList{"9: " + first} : QStringList{});
+    }
+
     void valueThatDoesNotFitIsNotSent_data() {
         QTest::addColumn<QByteArray>("box");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("frame"); // empty: refused with a message
-        QTest::newRow("address 256") << QByteArray("AddrText1") << "256" << QByteArray();
+        QTest::newRow("address 20") << QByteArray("AddrText1") << "20"
+                                    << hex("05 01 1E 1C 01 14 55");
+        QTest::newRow("address 2.5 to even") << QByteArray("AddrText1") << "2.5"
+                                             << hex("05 01 1E 1C 01 02 43");
+        QTest::newRow("address 21") << QByteArray("AddrText1") << "21" << QByteArray();
+        QTest::newRow("address empty, not broadcast") << QByteArray("AddrText1") << ""
+                                                      << QByteArray();
+        QTest::newRow("address 0.4") << QByteArray("AddrText1") << "0.4" << QByteArray();
         QTest::newRow("address -1") << QByteArray("AddrText1") << "-1" << QByteArray();
-        QTest::newRow("address 255") << QByteArray("AddrText1") << "255"
-                                     << hex("05 01 1E 1C 01 FF 40");
         QTest::newRow("analog 88") << QByteArray("SetupT_Text") << "88" << QByteArray();
         QTest::newRow("analog -40.5") << QByteArray("SetupT_Text") << "-40.5" << QByteArray();
         QTest::newRow("analog empty") << QByteArray("SetupT_Text") << ""
