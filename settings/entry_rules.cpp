@@ -2,8 +2,6 @@
 
 #include "settings/number_reading.h"
 
-#include <limits>
-
 namespace brisco::settings {
 
 namespace {
@@ -16,10 +14,6 @@ bool withinRange(const Range& range, const QString& text) {
     double value = readNumber(text);
     if (range.form == RangeForm::Whole) {
         value = protocol::roundHalfEven(value);
-        if (!(value >= std::numeric_limits<qint16>::min() &&
-              value <= std::numeric_limits<qint16>::max())) {
-            return false;
-        }
     }
     return value >= range.minimum && value <= range.maximum;
 }

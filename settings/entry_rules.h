@@ -20,9 +20,9 @@ inline const QString kFactoryDataError = QStringLiteral("数据错误！");
 inline constexpr Range kAnalogTempRange{-40, 80, RangeForm::Decimal};
 inline constexpr Range kHydrogenPeriodRange{0, 100, RangeForm::Decimal};
 
-// The number read from text lies within the bounds. In the whole form it is
-// rounded half to even first, and a number too large for a 16-bit integer is
-// out of range.
+// The number read from text lies within the bounds; in the whole form it is
+// rounded half to even first. (A number too large for a 16-bit integer lies
+// outside every whole range.)
 bool withinRange(const Range& range, const QString& text);
 
 // The rule of the address entry as it is typed: 0, no number, or above 20 is

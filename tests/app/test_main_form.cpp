@@ -372,7 +372,13 @@ private slots:
             other.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&other));
         } else {
-            QTest::mouseClick(target, Qt::LeftButton);
+            // As a real click comes, through the window: the press, whatever
+            // the loop then does, the release.
+            const QPoint at = target->mapTo(f.form.get(), target->rect().center());
+            QTest::mousePress(f.form->windowHandle(), Qt::LeftButton, {}, at);
+            QCoreApplication::processEvents();
+            QVERIFY(catcher.texts.isEmpty()); // no modal box between press and release
+            QTest::mouseRelease(f.form->windowHandle(), Qt::LeftButton, {}, at);
         }
         QCoreApplication::processEvents();
         QCOMPARE(catcher.texts, refused ? QStringList{"Data error！"} : QStringList{});
@@ -414,18 +420,27 @@ private slots:
     void sendSetRefused_data() {
         QTest::addColumn<bool>("open");
         QTest::addColumn<bool>("status"); // a status reply before "Copy set"
-        QTest::addColumn<QString>("maximum");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text"); // typed into box after "Copy set"
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("port closed") << false << true << "60" << QStringList{};
-        QTest::newRow("nothing copied yet") << true << false << "60" << QStringList{"No data！"};
-        QTest::newRow("216 does not fit") << true << true << "216" << QStringList{"Data error！"};
-        QTest::newRow("-40.6 does not fit") << true << true << "-40.6"
+        const QStringList none;
+        QTest::newRow("port closed") << false << true << "S_TempMax_Text" << "60" << none;
+        QTest::newRow("nothing copied yet") << true << false << "S_TempMax_Text" << "60"
+                                            << QStringList{"No data！"};
+        QTest::newRow("low warning cleared") << true << true << "S_TempMin_Text" << ""
+                                             << QStringList{"No data！"};
+        QTest::newRow("216 does not fit") << true << true << "S_TempMax_Text" << "216"
+                                          << QStringList{"Data error！"};
+        QTest::newRow("-40.6 does not fit") << true << true << "S_TECheatStart_Text" << "-40.6"
+                                            << QStringList{"Data error！"};
+        QTest::newRow("65536 does not fit") << true << true << "S_IntFanLowS_Text" << "65536"
                                             << QStringList{"Data error！"};
     }
     void sendSetRefused() {
         QFETCH(bool, open);
         QFETCH(bool, status);
-        QFETCH(QString, maximum);
+        QFETCH(QString, box);
+        QFETCH(QString, text);
         QFETCH(QStringList, messages);
         FormFixture f;
         f.openPort();
@@ -433,7 +448,7 @@ private slots:
         f.port->feed(status ? statusReply() : QByteArray());
         f.tick();
         f.button("Copy_Command")->click();
-        f.edit("S_TempMax_Text")->setText(maximum);
+        f.edit(box)->setText(text);
         if (!open) {
             f.button("CommPort_ToggleButton")->click();
         }
