@@ -2,6 +2,8 @@
 
 #include "app/comm_port.h"
 #include "display/status_decoder.h"
+#include "factory/f_setup_form.h"
+#include "factory/password_form.h"
 #include "protocol/device_info.h"
 #include "settings/entry_rules.h"
 #include "widgets/message_box.h"
@@ -64,8 +66,15 @@ void Main_Form::Form_Unload() {
     }
 }
 
+// The other windows end with this one, and the program with them.
 void Main_Form::closeEvent(QCloseEvent* event) {
     Form_Unload();
+    for (QWidget* window :
+         {static_cast<QWidget*>(m_Password_Form), static_cast<QWidget*>(m_F_Setup_Form)}) {
+        if (window) {
+            window->close();
+        }
+    }
     event->accept();
 }
 
@@ -180,6 +189,39 @@ void Main_Form::Command3_Click() {
     }
 }
 
+// The access code is asked for unless the factory window is already shown.
+void Main_Form::F_Setup_Command_Click() {
+    if (factoryFormShown()) {
+        return;
+    }
+    Password_Form* gate = passwordForm();
+    gate->show();
+    gate->raise();
+    gate->activateWindow();
+}
+
+Password_Form* Main_Form::passwordForm() {
+    if (!m_Password_Form) {
+        m_Password_Form = new Password_Form(this);
+        connect(m_Password_Form, &Password_Form::opened, this, [this] {
+            F_Setup_Form* form = factoryForm();
+            form->show();
+            form->raise();
+            form->activateWindow();
+        });
+    }
+    return m_Password_Form;
+}
+
+F_Setup_Form* Main_Form::factoryForm() {
+    if (!m_F_Setup_Form) {
+        m_F_Setup_Form = new F_Setup_Form(this);
+        connect(m_F_Setup_Form, &F_Setup_Form::sendSetupRequested, this,
+                [this] { m_sequencer.requestFactorySettings(); });
+    }
+    return m_F_Setup_Form;
+}
+
 void Main_Form::ScanPorts() {
     for (int n = 1; n <= 3; ++n) {
         m_MSComm1->setPortNumber(n);
@@ -237,13 +279,16 @@ QByteArray Main_Form::ReadCommInput() {
     return m_MSComm1->readAll();
 }
 
+// The factory window's boxes are empty until it exists.
 QString Main_Form::boxText(const char* name) const {
-    const QLineEdit* box = field(name);
-    return box ? box->text() : QString();
+    if (const QLineEdit* box = field(name)) {
+        return box->text();
+    }
+    return m_F_Setup_Form ? m_F_Setup_Form->boxText(name) : QString();
 }
 
-bool Main_Form::boxChecked(const char*) const {
-    return false;
+bool Main_Form::boxChecked(const char* name) const {
+    return m_F_Setup_Form && m_F_Setup_Form->boxChecked(name);
 }
 
 void Main_Form::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) {
@@ -258,6 +303,8 @@ void Main_Form::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveR
         DecodeDeviceInfo(ring);
         break;
     case protocol::ReplyKind::Factory:
+        DecodeFactoryFrame(ring);
+        break;
     case protocol::ReplyKind::WriteAck:
     case protocol::ReplyKind::Command45:
     case protocol::ReplyKind::None:
@@ -289,6 +336,11 @@ void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,
         m_FanSpeed.update(innerHigh, innerLow, outerHigh, outerLow);
     field("IntFanSpeed_Text")->setText(shown.inner);
     field("ExtFanSpeed_Text")->setText(shown.outer);
+}
+
+// A reply that comes before the factory window was ever shown fills it hidden.
+void Main_Form::DecodeFactoryFrame(const protocol::ReceiveRing& ring) {
+    factoryForm()->showReadback(settings::readFactoryReply(ring));
 }
 
 void Main_Form::DecodeDeviceInfo(const protocol::ReceiveRing& ring) {

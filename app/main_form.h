@@ -15,6 +15,8 @@
 #include <memory>
 
 class CommPort;
+class F_Setup_Form;
+class Password_Form;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -48,6 +50,7 @@ public:
     void Copy_Command_Click();
     void Setup_Command_Click();
     void Command3_Click();
+    void F_Setup_Command_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,6 +70,10 @@ private:
     void UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow, std::uint8_t outerHigh,
                         std::uint8_t outerLow);
     void DecodeDeviceInfo(const brisco::protocol::ReceiveRing& ring);
+    void DecodeFactoryFrame(const brisco::protocol::ReceiveRing& ring);
+    // Both windows are made on first use and live as long as this one.
+    Password_Form* passwordForm();
+    F_Setup_Form* factoryForm();
     void WriteFrame(const brisco::protocol::Frame& frame);
     void onPortLost();
     void showSelectedPort();
@@ -87,5 +94,6 @@ private:
     QPushButton* m_CommPort_ToggleButton = nullptr;
     QRadioButton* m_RS422Option = nullptr;
     QRadioButton* m_RS485Option = nullptr;
-    QPointer<QWidget> m_F_Setup_Form;
+    QPointer<Password_Form> m_Password_Form;
+    QPointer<F_Setup_Form> m_F_Setup_Form;
 };

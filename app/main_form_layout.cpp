@@ -349,6 +349,8 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     connect(button("Command3"), &QPushButton::clicked, this, &Main_Form::Command3_Click);
     connect(button("Copy_Command"), &QPushButton::clicked, this, &Main_Form::Copy_Command_Click);
     connect(button("Setup_Command"), &QPushButton::clicked, this, &Main_Form::Setup_Command_Click);
+    connect(button("F_Setup_Command"), &QPushButton::clicked, this,
+            &Main_Form::F_Setup_Command_Click);
     connect(field("AddrText1"), &QLineEdit::textChanged, this, &Main_Form::AddrText1_Change);
 
     // The entry checks, S_TECcoolStart_Text_Validate ... SetupT_Text_Validate.

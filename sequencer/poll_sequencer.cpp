@@ -1,6 +1,7 @@
 #include "sequencer/poll_sequencer.h"
 
 #include "settings/entry_rules.h"
+#include "settings/factory_table.h"
 #include "settings/number_reading.h"
 
 namespace brisco::sequencer {
@@ -41,7 +42,8 @@ void PollSequencer::requestSettings() {
 
 void PollSequencer::requestFactorySettings() {
     f_F_Setup_Command = true;
-    m_F_SetupNo = 16;
+    m_F_SetupNo = settings::kFirstFactoryParameter;
+    m_factoryRefusalTold = false;
 }
 
 TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
@@ -195,7 +197,28 @@ std::optional<Frame> PollSequencer::SendSetting(QString* message) {
     return std::nullopt;
 }
 
-std::optional<Frame> PollSequencer::SendFactorySetting(QString*) {
+// One frame of the factory transfer: the next factory value from m_F_SetupNo
+// on that its rule finds changed. A value that does not fit one byte is
+// passed over, and the operator told once per transfer. The call that finds
+// nothing left ends the transfer.
+std::optional<Frame> PollSequencer::SendFactorySetting(QString* message) {
+    for (; m_F_SetupNo <= settings::kLastFactoryParameter; ++m_F_SetupNo) {
+        const settings::FactoryValue* value = settings::factoryValueAt(m_F_SetupNo);
+        if (!value) {
+            continue;
+        }
+        const settings::FactoryStep step = settings::factoryStep(
+            *value, m_host.boxText(value->entryName), m_host.boxText(value->displayName),
+            m_host.boxChecked(value->entryName), m_host.boxChecked(value->displayName));
+        if (step.what == settings::FactoryStep::Refuse && !m_factoryRefusalTold) {
+            m_factoryRefusalTold = true;
+            *message = settings::kFactoryDataError;
+        }
+        if (step.what == settings::FactoryStep::Send) {
+            return protocol::buildWrite1(address(), static_cast<std::uint8_t>(m_F_SetupNo++),
+                                         step.byte);
+        }
+    }
     f_F_Setup_Command = false;
     return std::nullopt;
 }

@@ -94,6 +94,7 @@ private:
     bool f_Command3 = false;
     bool f_F_Setup_Command = false;
     qint16 m_F_SetupNo = 0;
+    bool m_factoryRefusalTold = false; // a value of this transfer did not fit
     int m_stalledTicks = 0;
     LinkCounters m_counters;
 };

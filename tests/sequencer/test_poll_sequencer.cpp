@@ -4,6 +4,7 @@
 #include "sequencer/poll_sequencer.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTest>
 
 using namespace brisco::protocol;
@@ -18,9 +19,10 @@ class Harness : public SequencerHost {
 public:
     PollSequencer sequencer{*this};
     QHash<QByteArray, QString> texts;
+    QSet<QByteArray> checked;
     bool factoryShown = false;
     QList<QByteArray> decoded; // every reply handed over, as its bytes
-    QString message;           // the last one the ticks asked to show
+    QStringList messages;      // what the ticks asked to show
     int ticks = 0;
 
     void DispatchReply(ReplyKind kind, const ReceiveRing& ring) override {
@@ -35,7 +37,7 @@ public:
         decoded.append(bytes);
     }
     QString boxText(const char* name) const override { return texts.value(name); }
-    bool boxChecked(const char*) const override { return false; }
+    bool boxChecked(const char* name) const override { return checked.contains(name); }
     bool factoryFormShown() const override { return factoryShown; }
 
     // One tick; what it wrote (empty when nothing).
@@ -43,7 +45,7 @@ public:
         ++ticks;
         const TickResult result = sequencer.tick(bytesOf(input));
         if (!result.message.isEmpty()) {
-            message = result.message;
+            messages << result.message;
         }
         last = result;
         return result.write ? QByteArray(reinterpret_cast<const char*>(result.write->data()),
@@ -293,12 +295,81 @@ private slots:
         h.sequencer.requestSettings();
         h.sequencer.requestAddressQuery();
         QCOMPARE(h.writes(8), writes);
-        QCOMPARE(h.message, message);
+        QCOMPARE(h.messages.join(u' '), message);
         // "Send set" again starts again at parameter 0.
         h.sequencer.requestSettings();
         const QString first = writes.first().section(u' ', 1);
         const bool sent = first.startsWith("05 01 1E");
         QCOMPARE(h.writes(1), sent ? QStringList{"9: " + first} : QStringList{});
+    }
+
+    // "Send setup" with the factory window shown: one changed factory value
+    // per command slot, then a slot that finds nothing left and ends the
+    // transfer; the factory queries wait for it.
+    void factoryTransfer_data() {
+        QTest::addColumn<QStringList>("boxes"); // name=text, or a check box name: ticked
+        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<QString>("message");
+        const QString poll = "05 01 0F 00 15", query = "05 01 0F 03 18";
+        const auto row = [&](const char* name, const QStringList& boxes, QStringList writes,
+                             const QString& message = {}) {
+            QTest::newRow(name) << boxes << writes << message;
+        };
+        const QStringList nothing{"4: " + poll, "6: " + query, "8: " + poll, "10: " + query,
+                                  "12: " + poll};
+        const auto oneFrame = [&](const QString& frame) {
+            return QStringList{"2: " + frame, "4: " + poll, "8: " + poll, "10: " + query,
+                               "12: " + poll};
+        };
+        row("DC low limit 210 against 200", {"S_DCVlow_Text=210", "DCVlow_Text=200"},
+            oneFrame("05 01 1E 10 01 D2 07"));
+        row("version B2 against A2", {"S_Ver_Text=B2", "Ver_Text=A2"},
+            oneFrame("05 01 1E 14 01 42 7B"));
+        row("version B against A2", {"S_Ver_Text=B", "Ver_Text=A2"},
+            oneFrame("05 01 1E 14 01 42 7B"));
+        row("version A2 against none yet", {"S_Ver_Text=A2"},
+            {"2: 05 01 1E 14 01 41 7A", "4: " + poll, "6: 05 01 1E 15 01 32 6C", "8: " + poll,
+             "12: " + poll});
+        row("cooling only ticked", {"CheckBox1"}, oneFrame("05 01 1E 1A 01 01 40"));
+        row("cooling only cleared", {"CheckBox2"}, oneFrame("05 01 1E 1A 01 00 3F"));
+        row("hydrogen period 30 against 25", {"S_H_Fan_Text=30", "H_Fan_Text=25"},
+            oneFrame("05 01 1E 1B 01 1E 5E"));
+        row("12.5 and 13.5 to even", {"S_DCVlow_Text=12.5", "S_DCVhigh_Text=13.5"},
+            {"2: 05 01 1E 10 01 0C 41", "4: " + poll, "6: 05 01 1E 12 01 0E 45", "8: " + poll,
+             "12: " + poll});
+        row("nothing changed", {}, nothing);
+        row("0, empty and letters never sent",
+            {"S_DCVlow_Text=0", "DCVlow_Text=200", "DCVhigh_Text=100", "S_Temp1Calib_Text=x",
+             "Temp1Calib_Text=5"},
+            nothing);
+        row("compared as numbers", {"S_DCVlow_Text=200.0", "DCVlow_Text=200"}, nothing);
+        row("what does not fit is passed over, told once",
+            {"S_DCVlow_Text=256", "S_DCVhigh_Text=-1", "S_H_Fan_Text=30"},
+            oneFrame("05 01 1E 1B 01 1E 5E"), "数据错误！");
+        row("a version character outside Latin-1", {"S_Ver_Text=€2", "Ver_Text=A2"}, nothing,
+            "数据错误！");
+    }
+    void factoryTransfer() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, writes);
+        QFETCH(QString, message);
+        Harness h;
+        h.texts["TextBox1"] = "TEC";
+        h.factoryShown = true;
+        for (const QString& box : boxes) {
+            if (box.contains(u'=')) {
+                h.texts[box.section(u'=', 0, 0).toLatin1()] = box.section(u'=', 1);
+            } else {
+                h.checked << box.toLatin1();
+            }
+        }
+        h.sequencer.requestFactorySettings();
+        QCOMPARE(h.writes(12), writes);
+        QCOMPARE(h.messages.join(u' '), message);
+        // "Send setup" again walks again from parameter 16.
+        h.sequencer.requestFactorySettings();
+        const bool sent = writes.first().startsWith("2: 05 01 1E");
+        QCOMPARE(h.writes(2), sent ? QStringList{"14: " + writes.first().mid(3)} : QStringList{});
     }
 
     void valueThatDoesNotFitIsNotSent_data() {
@@ -341,7 +412,7 @@ private slots:
         }
         h.tick();
         QCOMPARE(h.tick(), frame);
-        QCOMPARE(h.message, frame.isEmpty() ? QStringLiteral("Data error！") : QString());
+        QCOMPARE(h.messages, frame.isEmpty() ? QStringList{"Data error！"} : QStringList{});
         // The request was consumed either way: the next slot is empty.
         h.writes(3);
         QCOMPARE(h.tick(), QByteArray());

@@ -1,0 +1,119 @@
+#include "factory/f_setup_form.h"
+
+#include "settings/entry_rules.h"
+#include "widgets/entry_check.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace brisco::settings;
+
+namespace {
+
+constexpr int kBoxWidth = 64;
+
+void name(QWidget* widget, const char* objectName, const QString& spokenName) {
+    widget->setObjectName(QString::fromLatin1(objectName));
+    widget->setAccessibleDescription(widget->objectName());
+    widget->setAccessibleName(spokenName);
+}
+
+} // namespace
+
+F_Setup_Form::F_Setup_Form(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_CheckBox1(new QCheckBox)
+    , m_CheckBox2(new QCheckBox) {
+    setObjectName(QStringLiteral("F_Setup_Form"));
+    setWindowTitle(QStringLiteral("厂家设定"));
+    auto* grid = new QGridLayout;
+    int labelNo = 0;
+    // Each pair takes two grid rows: the entry above the display.
+    for (const FactoryValue& value : factoryValues()) {
+        if (value.rule == FactoryRule::SecondCharacter) {
+            continue;
+        }
+        const QString caption = QString::fromUtf8(value.label);
+        auto* label = new QLabel(caption);
+        label->setObjectName(QStringLiteral("Label%1").arg(++labelNo));
+        QWidget* entry = m_CheckBox1;
+        QWidget* display = m_CheckBox2;
+        if (value.rule != FactoryRule::CheckBox) {
+            auto* entryBox = new QLineEdit;
+            auto* displayBox = new QLineEdit;
+            displayBox->setReadOnly(true);
+            for (QLineEdit* box : {entryBox, displayBox}) {
+                box->setFixedWidth(kBoxWidth);
+            }
+            m_boxes.insert(QString::fromLatin1(value.entryName), entryBox);
+            m_boxes.insert(QString::fromLatin1(value.displayName), displayBox);
+            entry = entryBox;
+            display = displayBox;
+        }
+        const QString spoken = value.parameter == 17   ? QStringLiteral("DC low limit offset")
+                               : value.parameter == 19 ? QStringLiteral("DC high limit offset")
+                                                       : caption;
+        name(entry, value.entryName, spoken + QStringLiteral(", new value"));
+        name(display, value.displayName, spoken + QStringLiteral(", controller value"));
+        label->setBuddy(entry);
+        const int row = 2 * value.row;
+        const int column = 2 * value.column;
+        grid->addWidget(label, row, column, 2, 1);
+        grid->addWidget(entry, row, column + 1);
+        grid->addWidget(display, row + 1, column + 1);
+    }
+    // Shown, but changed only by the controller's reply.
+    m_CheckBox2->setFocusPolicy(Qt::NoFocus);
+    m_CheckBox2->installEventFilter(this);
+
+    auto* send = new QPushButton(QStringLiteral("Send setup"));
+    send->setObjectName(QStringLiteral("F_Setup_Command"));
+    send->setAccessibleDescription(send->objectName());
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(send, 0, Qt::AlignRight);
+
+    connect(send, &QPushButton::clicked, this, &F_Setup_Form::F_Setup_Command_Click);
+    // S_H_Fan_Text_Validate.
+    new EntryCheck(m_boxes.value(QStringLiteral("S_H_Fan_Text")), kHydrogenPeriodRange,
+                   kFactoryDataError);
+}
+
+bool F_Setup_Form::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return watched == m_CheckBox2;
+    default:
+        return false;
+    }
+}
+
+QString F_Setup_Form::boxText(const char* name) const {
+    const QLineEdit* box = m_boxes.value(QString::fromLatin1(name));
+    return box ? box->text() : QString();
+}
+
+bool F_Setup_Form::boxChecked(const char* name) const {
+    const auto* box = findChild<QCheckBox*>(QString::fromLatin1(name));
+    return box && box->isChecked();
+}
+
+void F_Setup_Form::showReadback(const FactoryReadback& readback) {
+    for (const auto& [name, text] : readback.texts) {
+        m_boxes.value(QString::fromLatin1(name))->setText(text);
+    }
+    m_CheckBox2->setChecked(readback.coolingOnly);
+}
+
+void F_Setup_Form::F_Setup_Command_Click() {
+    emit sendSetupRequested();
+}

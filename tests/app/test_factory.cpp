@@ -1,0 +1,234 @@
+// The access-code window and the factory window, reached from the main
+// window as the operator reaches them.
+#include "form_fixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+QWidget* window(const FormFixture& f, const char* name) {
+    return f.form->findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+QLineEdit* passwordBox(const FormFixture& f) {
+    return f.form->findChild<QLineEdit*>(QStringLiteral("Password_TextBox"));
+}
+
+bool factoryShown(const FormFixture& f) {
+    return window(f, "F_Setup_Form") && window(f, "F_Setup_Form")->isVisible();
+}
+
+// A factory reply with these data bytes at offsets 5..16.
+QByteArray factoryReply(const QByteArray& data) {
+    return framed(hex("06 01 0F 03 0C") + data);
+}
+
+} // namespace
+
+class TestFactory : public QObject {
+    Q_OBJECT
+
+private slots:
+    void accessCode_data() {
+        QTest::addColumn<QString>("typed"); // "<" deletes the first character
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("the code") << "KT508" << true;
+        QTest::newRow("four characters of it") << "KT50" << false;
+        QTest::newRow("other letter case") << "kt508" << false;
+        QTest::newRow("another last character") << "KT509" << false;
+        QTest::newRow("one more in front") << "XKT508" << false;
+        QTest::newRow("the one in front deleted") << "XKT508<" << true;
+    }
+    void accessCode() {
+        QFETCH(QString, typed);
+        QFETCH(bool, opens);
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QWidget* gate = window(f, "Password_Form");
+        QCOMPARE(gate->windowTitle(), QStringLiteral("密码"));
+        QVERIFY(gate->isVisible());
+        QLineEdit* box = passwordBox(f);
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+        QCOMPARE(box->maxLength(), 10);
+        for (const QChar c : typed) {
+            if (c == u'<') {
+                QTest::keyClick(box, Qt::Key_Home);
+                QTest::keyClick(box, Qt::Key_Delete);
+            } else {
+                QTest::keyClicks(box, c);
+            }
+            // Nothing opens before the last character.
+            QCOMPARE(factoryShown(f), opens && c == typed.back());
+        }
+        QCOMPARE(gate->isVisible(), !opens);
+    }
+
+    // Each time the window becomes active its box is empty again; "factory
+    // setting" does nothing while the factory window is shown, and asks for
+    // the code again once it was closed.
+    void gateAgain() {
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QTest::keyClicks(passwordBox(f), "KT5");
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        window(f, "Password_Form")->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window(f, "Password_Form")));
+        QVERIFY(passwordBox(f)->text().isEmpty());
+        QTest::keyClicks(passwordBox(f), "KT508");
+        QVERIFY(factoryShown(f));
+        f.button("F_Setup_Command")->click();
+        QVERIFY(!window(f, "Password_Form")->isVisible());
+        window(f, "F_Setup_Form")->close();
+        f.button("F_Setup_Command")->click();
+        QVERIFY(window(f, "Password_Form")->isVisible());
+        QVERIFY(passwordBox(f)->text().isEmpty());
+        // Closing the main window closes the others.
+        f.form->close();
+        QVERIFY(!window(f, "Password_Form")->isVisible());
+    }
+
+    void factoryWindow() {
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QTest::keyClicks(passwordBox(f), "KT508");
+        QWidget* factory = window(f, "F_Setup_Form");
+        QCOMPARE(factory->windowTitle(), QStringLiteral("厂家设定"));
+        // Every pair: the label left of the entry, the entry above the display.
+        const char* pairs[][3] = {
+            {"Inner sensor calib", "S_Temp1Calib_Text", "Temp1Calib_Text"},
+            {"Outer sensor calib", "S_Temp2Calib_Text", "Temp2Calib_Text"},
+            {"TEC current calib", "S_TECcurrCalib_Text", "TECcurrCalib_Text"},
+            {"DC voltage calib", "S_DCVcalib_Text", "DCVcalib_Text"},
+            {"DC low limit", "S_DCVlow_Text", "DCVlow_Text"},
+            {"Offset", "S_DCVlowOffset_Text", "DCVlowOffset_Text"},
+            {"DC high limit", "S_DCVhigh_Text", "DCVhigh_Text"},
+            {"Offset", "S_DCVhighOffset_Text", "DCVhighOffset_Text"},
+            {"Hydrogen period", "S_H_Fan_Text", "H_Fan_Text"},
+            {"Version", "S_Ver_Text", "Ver_Text"},
+            {"Cooling only", "CheckBox1", "CheckBox2"},
+        };
+        QMap<QString, int> columns; // left edge of each entry's label
+        for (const auto& [caption, entryName, displayName] : pairs) {
+            QWidget* entry = factory->findChild<QWidget*>(entryName);
+            QWidget* display = factory->findChild<QWidget*>(displayName);
+            QVERIFY2(entry && display, entryName);
+            QCOMPARE(display->x(), entry->x());
+            QVERIFY(display->y() > entry->y());
+            bool captioned = false;
+            for (const QLabel* candidate : factory->findChildren<QLabel*>()) {
+                captioned |= candidate->text() == caption && candidate->buddy() == entry &&
+                             candidate->geometry().right() < entry->x();
+            }
+            QVERIFY2(captioned, caption);
+            QCOMPARE(entry->accessibleDescription(), QString::fromLatin1(entryName));
+        }
+        QVERIFY(factory->findChild<QLineEdit*>("Temp1Calib_Text")->x() <
+                factory->findChild<QLineEdit*>("DCVlow_Text")->x());
+        QVERIFY(factory->findChild<QLineEdit*>("DCVlow_Text")->x() <
+                factory->findChild<QLineEdit*>("DCVlowOffset_Text")->x());
+        // The controller's switch is shown but not the operator's to change.
+        auto* locked = factory->findChild<QCheckBox*>("CheckBox2");
+        QTest::mouseClick(locked, Qt::LeftButton);
+        QTest::keyClick(locked, Qt::Key_Space);
+        QVERIFY(!locked->isChecked());
+        auto* editable = factory->findChild<QCheckBox*>("CheckBox1");
+        QTest::keyClick(editable, Qt::Key_Space);
+        QVERIFY(editable->isChecked());
+    }
+
+    // The reply lies at ring positions 115..127 and 0..4: offset 12 at 127,
+    // offset 13 at 0, offset 16 at 3.
+    void readback_data() {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QStringList>("shown"); // in offset order, the version as one text
+        QTest::addColumn<bool>("coolingOnly");
+        QTest::newRow("version 20, cooling only")
+            << hex("FF 02 3A 03 32 30 64 65 66 67 01 1E")
+            << QStringList{"255", "2", "58", "3", "20", "100", "101", "102", "103", "30"} << true;
+        QTest::newRow("version 1A, 2 is not cooling only")
+            << hex("C8 02 3A 03 31 41 00 01 02 03 02 00")
+            << QStringList{"200", "2", "58", "3", "1A", "0", "1", "2", "3", "0"} << false;
+        QTest::newRow("version of Latin-1 bytes")
+            << hex("00 00 00 00 E9 B5 00 00 00 00 00 00")
+            << QStringList{"0", "0", "0", "0", "éµ", "0", "0", "0", "0", "0"} << false;
+    }
+    void readback() {
+        QFETCH(QByteArray, data);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, coolingOnly);
+        FormFixture f;
+        f.openPort();
+        f.port->feed(QByteArray(115, char(0x33)));
+        f.tick();
+        f.port->feed(factoryReply(hex("00 00 00 00 00 00 00 00 00 00 01 00")));
+        f.tick(); // fills the window while hidden, before it was ever shown
+        QVERIFY(window(f, "F_Setup_Form") && !factoryShown(f));
+        QVERIFY(window(f, "F_Setup_Form")->findChild<QCheckBox*>("CheckBox2")->isChecked());
+        f.port->feed(factoryReply(data));
+        f.tick();
+        QWidget* factory = window(f, "F_Setup_Form");
+        QStringList texts;
+        for (const char* name :
+             {"DCVlow_Text", "DCVlowOffset_Text", "DCVhigh_Text", "DCVhighOffset_Text", "Ver_Text",
+              "Temp1Calib_Text", "Temp2Calib_Text", "DCVcalib_Text", "TECcurrCalib_Text",
+              "H_Fan_Text"}) {
+            texts << factory->findChild<QLineEdit*>(name)->text();
+        }
+        QCOMPARE(texts, shown);
+        QCOMPARE(factory->findChild<QCheckBox*>("CheckBox2")->isChecked(), coolingOnly);
+    }
+
+    // What the operator changes goes out from the factory window's button,
+    // whatever the port, and only while the factory window is shown do the
+    // queries go out.
+    void sendSetup() {
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QTest::keyClicks(passwordBox(f), "KT508");
+        QWidget* factory = window(f, "F_Setup_Form");
+        factory->findChild<QLineEdit*>("S_H_Fan_Text")->setText(QStringLiteral("30"));
+        factory->findChild<QPushButton*>("F_Setup_Command")->click();
+        f.openPort();
+        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
+        f.tick(2);
+        QCOMPARE(f.port->written, QList<QByteArray>{hex("05 01 1E 1B 01 1E 5E")});
+        f.tick(8);
+        QCOMPARE(f.port->written.count(hex("05 01 0F 03 18")), 1);
+        factory->close();
+        f.tick(4);
+        QCOMPARE(f.port->written.count(hex("05 01 0F 03 18")), 1);
+    }
+
+    void hydrogenPeriodCheck_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("100") << "100" << QStringList{};
+        QTest::newRow("101") << "101" << QStringList{"数据错误！"};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+    void hydrogenPeriodCheck() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, messages);
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QTest::keyClicks(passwordBox(f), "KT508");
+        QWidget* factory = window(f, "F_Setup_Form");
+        QVERIFY(QTest::qWaitForWindowActive(factory));
+        QLineEdit* box = factory->findChild<QLineEdit*>("S_H_Fan_Text");
+        box->setText(text);
+        box->setFocus();
+        MessageBoxCatcher catcher;
+        QTest::keyClick(box, Qt::Key_Tab);
+        QCoreApplication::processEvents();
+        QCOMPARE(catcher.texts, messages);
+        QCOMPARE(box->text(), text);
+    }
+};
+
+QTEST_MAIN(TestFactory)
+#include "test_factory.moc"
