@@ -6,4 +6,4 @@ build=${BUILD_DIR:-build}
 cmake --build "$build" --target shoot_main_form
 mkdir -p docs
 QT_QPA_PLATFORM=offscreen "$build/bin/shoot_main_form" docs
-echo "wrote docs/main_form.png and docs/main_form_live.png"
+echo "wrote the pictures of the windows into docs/"

@@ -1,5 +1,7 @@
-// Writes pictures of the main window for the README: empty after start, and
-// after a status reply with several lamps lit. Usage: shoot_main_form DIR
+// Writes pictures of the windows for the README: the main window empty after
+// start and live after a status reply with "Copy set" pressed, the
+// access-code window, and the factory window after a factory reply.
+// Usage: shoot_main_form DIR
 #include "form_fixture.h"
 
 #include <QDir>
@@ -11,11 +13,13 @@ QByteArray liveStatusReply() {
                       "04 9C 64 96 39 01 E4 0B 9A 0B C2"));
 }
 
-bool save(QWidget& window, const QString& path) {
-    window.resize(window.sizeHint());
-    window.show();
+bool save(QWidget* window, const QString& path) {
+    window->resize(window->sizeHint());
+    if (!window->isVisible()) {
+        window->show();
+    }
     QCoreApplication::processEvents();
-    return window.grab().save(path);
+    return window->grab().save(path);
 }
 
 } // namespace
@@ -25,14 +29,26 @@ int main(int argc, char* argv[]) {
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
 
     FormFixture f;
-    if (!save(*f.form, out.filePath(QStringLiteral("main_form.png")))) {
-        return 1;
-    }
+    bool saved = save(f.form.get(), out.filePath(QStringLiteral("main_form.png")));
     f.openPort();
     f.port->feed(deviceInfoReply("TEC-48/1.0/VA2.1/"));
     f.tick();
     f.port->feed(liveStatusReply());
     f.tick();
-    f.form->findChild<QLineEdit*>(QStringLiteral("AddrText2"))->setText(QStringLiteral("1"));
-    return save(*f.form, out.filePath(QStringLiteral("main_form_live.png"))) ? 0 : 1;
+    f.port->feed(framed(hex("06 01 0F 03 0C 2A 02 3A 02 31 30 64 64 64 64 00 1E")));
+    f.tick();
+    f.edit(QStringLiteral("AddrText2"))->setText(QStringLiteral("1"));
+    f.button(QStringLiteral("Copy_Command"))->click();
+    saved &= save(f.form.get(), out.filePath(QStringLiteral("main_form_live.png")));
+
+    f.button(QStringLiteral("F_Setup_Command"))->click();
+    auto* gate = f.find(QStringLiteral("Password_Form"));
+    QCoreApplication::processEvents(); // activated, and so emptied
+    QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("Password_TextBox")), "KT5");
+    saved &= save(gate, out.filePath(QStringLiteral("password_form.png")));
+    QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("Password_TextBox")), "08");
+    auto* factory = f.find(QStringLiteral("F_Setup_Form"));
+    factory->findChild<QLineEdit*>(QStringLiteral("S_H_Fan_Text"))->setText(QStringLiteral("45"));
+    saved &= save(factory, out.filePath(QStringLiteral("f_setup_form.png")));
+    return saved ? 0 : 1;
 }
