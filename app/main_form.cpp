@@ -1,7 +1,9 @@
 #include "app/main_form.h"
 
 #include "app/comm_port.h"
+#include "app/link_line.h"
 #include "display/status_decoder.h"
+#include "display/status_values.h"
 #include "factory/f_setup_form.h"
 #include "factory/password_form.h"
 #include "protocol/device_info.h"
@@ -48,6 +50,7 @@ Main_Form::Main_Form(std::unique_ptr<CommPort> port, const LampFactory& createLa
     connect(m_Timer1, &QTimer::timeout, this, &Main_Form::Timer1_Timer);
 
     Form_Load();
+    showLink();
 }
 
 Main_Form::~Main_Form() {
@@ -100,6 +103,7 @@ void Main_Form::CommPort_ToggleButton_Click() {
         }
     }
     m_CommPort_ToggleButton->setChecked(m_CommPort_ToggleButton->text() == kStopComm);
+    showLink();
 }
 
 void Main_Form::CommPortVScroll_Change() {
@@ -126,6 +130,29 @@ void Main_Form::showSelectedPort() {
 void Main_Form::onPortLost() {
     m_CommPort_ToggleButton->setText(kOpenComm);
     m_CommPort_ToggleButton->setChecked(false);
+    showLink(true);
+}
+
+void Main_Form::showLink(bool lost) {
+    const int number = portNumberOf(m_CommPortText->text());
+    LinkState state{m_MSComm1->isOpen(), lost, m_CommPortText->text(), m_sequencer.counters()};
+    if (number > 0) {
+        state.port += QStringLiteral(" — ") + m_MSComm1->deviceName(number);
+    }
+    m_linkLine->showLink(state);
+    const bool live = state.open && !state.counters.stale();
+    if (live == m_shownLive) {
+        return;
+    }
+    m_shownLive = live;
+    for (QLineEdit* box : std::as_const(m_statusBoxes)) {
+        QPalette palette;
+        if (!live) {
+            palette = box->palette();
+            palette.setColor(QPalette::Text, palette.color(QPalette::Disabled, QPalette::Text));
+        }
+        box->setPalette(palette);
+    }
 }
 
 // Only 1..20 is ever written (an untouched box would write the broadcast
@@ -245,6 +272,7 @@ void Main_Form::Timer1_Timer() {
             if (m_CommPortNo > 1) {
                 m_CommPortVScroll->setVisible(true);
             }
+            showLink();
         }
         return;
     }
@@ -265,6 +293,7 @@ void Main_Form::Timer1_Timer() {
     if (!done.message.isEmpty()) {
         postMessage(this, done.message);
     }
+    showLink();
 }
 
 void Main_Form::WriteFrame(const protocol::Frame& frame) {
@@ -328,6 +357,7 @@ void Main_Form::DecodeStatusFrame(const protocol::ReceiveRing& ring) {
     }
     UpdateFanSpeed(shown.innerFanHigh, shown.innerFanLow, shown.outerFanHigh, shown.outerFanLow);
     field("CommCtr_Text")->setText(QString::number(m_sequencer.counters().statusFrameNo));
+    m_linkLine->statusDecoded(QDateTime::currentDateTime(), display::statusValues(reply));
 }
 
 void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,

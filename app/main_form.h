@@ -16,6 +16,7 @@
 
 class CommPort;
 class F_Setup_Form;
+class LinkLine;
 class Password_Form;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +38,7 @@ public:
     ~Main_Form() override;
 
     const brisco::sequencer::LinkCounters& linkCounters() const { return m_sequencer.counters(); }
+    LinkLine* linkLine() const { return m_linkLine; }
 
     // Handlers, named after their control and event.
     void Form_Load();
@@ -77,6 +79,8 @@ private:
     void WriteFrame(const brisco::protocol::Frame& frame);
     void onPortLost();
     void showSelectedPort();
+    // The link line, and the value boxes greyed while they are not live.
+    void showLink(bool lost = false);
 
     QLineEdit* field(const char* name) const;
 
@@ -94,6 +98,9 @@ private:
     QPushButton* m_CommPort_ToggleButton = nullptr;
     QRadioButton* m_RS422Option = nullptr;
     QRadioButton* m_RS485Option = nullptr;
+    LinkLine* m_linkLine = nullptr;
+    QList<QLineEdit*> m_statusBoxes; // what a status reply fills
+    bool m_shownLive = true;
     QPointer<Password_Form> m_Password_Form;
     QPointer<F_Setup_Form> m_F_Setup_Form;
 };

@@ -1,6 +1,8 @@
 // The main window's controls, built from tables: groups, captions, names.
 #include "app/main_form.h"
 
+#include "app/link_line.h"
+#include "display/status_decoder.h"
 #include "settings/entry_rules.h"
 #include "widgets/entry_check.h"
 
@@ -331,9 +333,18 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     auto* top = new QHBoxLayout;
     top->addWidget(plate, 3);
     top->addWidget(portGroup, 2);
+    m_linkLine = new LinkLine;
     auto* window = new QVBoxLayout(this);
     window->addLayout(top);
     window->addWidget(state, 1);
+    window->addWidget(m_linkLine);
+
+    // What a status reply fills, greyed while it is not live.
+    static const std::array<std::uint8_t, 36> anyReply{};
+    for (const auto& shown : brisco::display::decodeStatus(anyReply, QLocale::c()).fields) {
+        m_statusBoxes << field(shown.name);
+    }
+    m_statusBoxes << field("IntFanSpeed_Text") << field("ExtFanSpeed_Text");
 
     // Opening the port is the first thing an operator does.
     m_CommPort_ToggleButton->setFocus();

@@ -1,7 +1,6 @@
 #include "display/status_decoder.h"
 
 #include "display/text_forms.h"
-#include "settings/setpoint_table.h"
 
 namespace brisco::display {
 
@@ -31,20 +30,11 @@ constexpr std::array<LampBit, 22> kLampBits{{
 
 QString setPointText(const settings::SetPoint& setPoint, std::span<const std::uint8_t, 36> reply,
                      const QLocale& locale) {
-    const auto offset = static_cast<std::size_t>(5 + setPoint.parameter);
-    const int b = reply[offset];
-    switch (setPoint.encoding) {
-    case Encoding::Plus40:
-        return integerText(b - 40);
-    case Encoding::Times10:
-        return decimalText(b / 10.0, locale);
-    case Encoding::Word16:
-        return integerText(b * 256 + reply[offset + 1]);
-    case Encoding::Plain:
-    case Encoding::HalfDegree:
-        break;
+    const double value = setPointValue(setPoint, reply);
+    if (setPoint.encoding == Encoding::Times10) {
+        return decimalText(value, locale);
     }
-    return integerText(b);
+    return integerText(static_cast<qint64>(value));
 }
 
 double halfDegrees(std::uint8_t byte) {
@@ -52,6 +42,23 @@ double halfDegrees(std::uint8_t byte) {
 }
 
 } // namespace
+
+double setPointValue(const settings::SetPoint& setPoint, std::span<const std::uint8_t, 36> reply) {
+    const auto offset = static_cast<std::size_t>(5 + setPoint.parameter);
+    const int b = reply[offset];
+    switch (setPoint.encoding) {
+    case Encoding::Plus40:
+        return b - 40;
+    case Encoding::Times10:
+        return b / 10.0;
+    case Encoding::Word16:
+        return b * 256 + reply[offset + 1];
+    case Encoding::Plain:
+    case Encoding::HalfDegree:
+        break;
+    }
+    return b;
+}
 
 QString sensorText(std::uint8_t byte, const QLocale& locale) {
     if (byte == 254) {

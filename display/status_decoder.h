@@ -1,6 +1,8 @@
 // Turns a verified 36-byte status reply into display texts and lamp codes.
 #pragma once
 
+#include "settings/setpoint_table.h"
+
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -37,6 +39,9 @@ struct StatusDisplay {
 };
 
 StatusDisplay decodeStatus(std::span<const std::uint8_t, 36> reply, const QLocale& locale);
+
+// A set-point of the reply in its unit: °C, pulses, a rotation speed or A.
+double setPointValue(const settings::SetPoint& setPoint, std::span<const std::uint8_t, 36> reply);
 
 // Measured temperature in half degrees from -40 °C; on the inner and outer
 // sensors 254 and 255 are the open and short circuit marks.

@@ -99,6 +99,7 @@ ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address) {
         const std::uint8_t start = ring.at(0);
         if (start == kStartRefusal) {
             ring.drop(kRefusalLength);
+            ++result.refusals;
             continue;
         }
         if (start == kStartReply) {

@@ -33,6 +33,8 @@ struct ScanResult {
     bool replyIndicatesLine = false;
     // The pass stopped at a reply or echo whose bytes have not all arrived.
     bool waiting = false;
+    // Refusals dropped on this pass.
+    int refusals = 0;
 };
 
 // Runs the scan loop once: drops refusals, noise and echoes, stops at an

@@ -49,6 +49,8 @@ void PollSequencer::requestFactorySettings() {
 TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     m_Ring.append(input);
     const protocol::ScanResult found = protocol::scanFrames(m_Ring, address());
+    m_counters.refusals += found.refusals;
+    ++m_counters.ticksSinceStatus;
     dispatch(found);
 
     TickResult result;
@@ -92,6 +94,7 @@ void PollSequencer::dispatch(const protocol::ScanResult& found) {
         }
         if (found.reply == ReplyKind::Status) {
             ++m_counters.statusFrameNo;
+            m_counters.ticksSinceStatus = 0;
         }
         m_host.DispatchReply(found.reply, m_Ring);
     } else if (isVerifiable(found.reply)) {

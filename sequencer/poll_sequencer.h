@@ -34,6 +34,14 @@ struct LinkCounters {
     // m_StatusFrameNo: status replies decoded, shown in the communication counter.
     qint64 statusFrameNo = 0;
     qint64 checksumErrors = 0; // dropped because the checksum did not match
+    qint64 refusals = 0;
+    // Ticks with the port open since the last decoded status reply (or since
+    // the first opening, before any).
+    qint64 ticksSinceStatus = 0;
+
+    // No status reply for three seconds: what is shown is no longer live.
+    bool stale() const { return ticksSinceStatus >= kStaleTicks; }
+    static constexpr int kStaleTicks = 12;
 };
 
 struct TickResult {

@@ -1,0 +1,146 @@
+#include "app/trends_window.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QGridLayout>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kShortestSpanMs = 60 * 1000;
+
+} // namespace
+
+TrendsWindow::TrendsWindow(const TrendStore& store, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_store(store) {
+    setObjectName(QStringLiteral("TrendsWindow"));
+    setWindowTitle(QStringLiteral("Trends — Brisco_v20E"));
+    addPlot(QStringLiteral("Temperatures"), QStringLiteral("°C"));
+    addLine(QStringLiteral("Inner"), QColor(0xd62728), false, [](const TrendSample& s) {
+        return s.innerTemp;
+    });
+    addLine(QStringLiteral("Outer"), QColor(0x1f77b4), false, [](const TrendSample& s) {
+        return s.outerTemp;
+    });
+    addLine(QStringLiteral("Control"), QColor(0x2ca02c), false, [](const TrendSample& s) {
+        return std::optional(s.controlTemp);
+    });
+    addLine(QStringLiteral("Cooling start"), QColor(0x1f77b4), true, [](const TrendSample& s) {
+        return std::optional(s.coolStart);
+    });
+    addLine(QStringLiteral("Cooling stop"), QColor(0x9ecae1), true, [](const TrendSample& s) {
+        return std::optional(s.coolStop);
+    });
+    addLine(QStringLiteral("Heating start"), QColor(0xd62728), true, [](const TrendSample& s) {
+        return std::optional(s.heatStart);
+    });
+    addLine(QStringLiteral("Heating stop"), QColor(0xfc9272), true, [](const TrendSample& s) {
+        return std::optional(s.heatStop);
+    });
+    addPlot(QStringLiteral("TEC current"), QStringLiteral("A"));
+    addLine(QStringLiteral("TEC current"), QColor(0x9467bd), false, [](const TrendSample& s) {
+        return std::optional(s.tecCurrent);
+    });
+    addPlot(QStringLiteral("DC voltage"), QStringLiteral("V"));
+    addLine(QStringLiteral("DC voltage"), QColor(0x8c564b), false, [](const TrendSample& s) {
+        return std::optional(s.dcVoltage);
+    });
+    addPlot(QStringLiteral("Fan speeds"), QStringLiteral("controller units"));
+    addLine(QStringLiteral("Inner fan"), QColor(0xff7f0e), false, [](const TrendSample& s) {
+        return std::optional<double>(s.innerFan);
+    });
+    addLine(QStringLiteral("Outer fan"), QColor(0x17becf), false, [](const TrendSample& s) {
+        return std::optional<double>(s.outerFan);
+    });
+
+    auto* grid = new QGridLayout(this);
+    for (qsizetype i = 0; i < m_plots.size(); ++i) {
+        auto* view = new QChartView(m_plots[i].chart);
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumSize(420, 260);
+        grid->addWidget(view, int(i / 2), int(i % 2));
+    }
+}
+
+void TrendsWindow::addPlot(const QString& title, const QString& unit) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto* time = new QDateTimeAxis;
+    time->setTitleText(QStringLiteral("Time"));
+    time->setFormat(QStringLiteral("HH:mm:ss"));
+    time->setTickCount(5);
+    auto* value = new QValueAxis;
+    value->setTitleText(unit);
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(value, Qt::AlignLeft);
+    m_plots.append({chart, time, value});
+}
+
+void TrendsWindow::addLine(const QString& name, QColor colour, bool reference,
+                           std::function<std::optional<double>(const TrendSample&)> value) {
+    QPen pen(colour, reference ? 1.0 : 2.0, reference ? Qt::DashLine : Qt::SolidLine);
+    m_lines.append({int(m_plots.size() - 1), name, std::move(value), pen, {}});
+}
+
+QLineSeries* TrendsWindow::segment(Line& line, qsizetype index) {
+    while (line.segments.size() <= index) {
+        const Plot& plot = m_plots[line.plot];
+        auto* series = new QLineSeries;
+        series->setName(line.name);
+        series->setPen(line.pen);
+        plot.chart->addSeries(series);
+        series->attachAxis(plot.time);
+        series->attachAxis(plot.value);
+        // One legend entry per line, whatever its gaps.
+        if (!line.segments.isEmpty()) {
+            plot.chart->legend()->markers(series).first()->setVisible(false);
+        }
+        line.segments.append(series);
+    }
+    return line.segments[index];
+}
+
+void TrendsWindow::refresh() {
+    const auto& samples = m_store.samples();
+    QList<std::pair<double, double>> ranges(m_plots.size(), {0.0, 0.0});
+    QList<bool> any(m_plots.size(), false);
+    for (Line& line : m_lines) {
+        QList<QList<QPointF>> stretches{{}};
+        for (const TrendSample& sample : samples) {
+            const std::optional<double> value = line.value(sample);
+            if (!value) {
+                if (!stretches.last().isEmpty()) {
+                    stretches.append(QList<QPointF>());
+                }
+                continue;
+            }
+            stretches.last().append(QPointF(double(sample.time), *value));
+            auto& [low, high] = ranges[line.plot];
+            low = any[line.plot] ? std::min(low, *value) : *value;
+            high = any[line.plot] ? std::max(high, *value) : *value;
+            any[line.plot] = true;
+        }
+        for (qsizetype i = 0; i < std::max(stretches.size(), line.segments.size()); ++i) {
+            segment(line, i)->replace(i < stretches.size() ? stretches[i] : QList<QPointF>{});
+        }
+    }
+    const qint64 last = samples.empty() ? QDateTime::currentMSecsSinceEpoch() : samples.back().time;
+    const qint64 first = samples.empty() ? last : samples.front().time;
+    for (qsizetype i = 0; i < m_plots.size(); ++i) {
+        const Plot& plot = m_plots[i];
+        plot.time->setRange(QDateTime::fromMSecsSinceEpoch(std::min(first, last - kShortestSpanMs)),
+                            QDateTime::fromMSecsSinceEpoch(last));
+        const auto [low, high] = ranges[i];
+        const double margin = std::max(1.0, (high - low) * 0.1);
+        plot.value->setRange(low - margin, high + margin);
+        plot.value->applyNiceNumbers();
+    }
+}

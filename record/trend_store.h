@@ -1,0 +1,39 @@
+// The values of this session's status replies that the trends window plots,
+// kept in memory for the last hour at most.
+#pragma once
+
+#include "display/status_values.h"
+
+#include <QtGlobal>
+
+#include <deque>
+#include <optional>
+
+struct TrendSample {
+    qint64 time; // milliseconds since the epoch
+    std::optional<double> innerTemp;
+    std::optional<double> outerTemp;
+    double controlTemp;
+    double coolStart;
+    double coolStop;
+    double heatStart;
+    double heatStop;
+    double tecCurrent;
+    double dcVoltage;
+    int innerFan;
+    int outerFan;
+};
+
+class TrendStore {
+public:
+    static constexpr qint64 kSpanMs = 3600 * 1000;
+    // One reply a second for an hour; replies never come faster than four a
+    // second, so the count bounds the memory whatever the line does.
+    static constexpr std::size_t kCapacity = 3600;
+
+    void append(qint64 time, const brisco::display::StatusValues& values);
+    const std::deque<TrendSample>& samples() const { return m_samples; }
+
+private:
+    std::deque<TrendSample> m_samples;
+};
