@@ -77,7 +77,7 @@ void LinkLine::showLink(const LinkState& state) {
 void LinkLine::statusDecoded(const QDateTime& at, const brisco::display::StatusValues& values) {
     m_trends.append(at.toMSecsSinceEpoch(), values);
     if (m_trendsWindow && m_trendsWindow->isVisible()) {
-        m_trendsWindow->refresh();
+        m_trendsWindow->refreshSoon();
     }
     if (!m_recorder.recording()) {
         return;

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QTimer>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -108,36 +109,59 @@ QLineSeries* TrendsWindow::segment(Line& line, qsizetype index) {
     return line.segments[index];
 }
 
+void TrendsWindow::refreshSoon() {
+    if (!m_refreshPending) {
+        m_refreshPending = true;
+        QTimer::singleShot(0, this, &TrendsWindow::refresh);
+    }
+}
+
+// Every line is drawn from runs of consecutive samples: the mean of each
+// run, or a gap where a run holds a sample without a value.
 void TrendsWindow::refresh() {
+    m_refreshPending = false;
     const auto& samples = m_store.samples();
+    if (samples.empty()) {
+        return;
+    }
+    const qsizetype count = qsizetype(samples.size());
+    const qsizetype run = (count + kMostPoints - 1) / kMostPoints;
     QList<std::pair<double, double>> ranges(m_plots.size(), {0.0, 0.0});
     QList<bool> any(m_plots.size(), false);
     for (Line& line : m_lines) {
-        QList<QList<QPointF>> stretches{{}};
-        for (const TrendSample& sample : samples) {
-            const std::optional<double> value = line.value(sample);
-            if (!value) {
+        QList<QList<QPointF>> stretches{QList<QPointF>()};
+        for (qsizetype first = 0; first < count; first += run) {
+            const qsizetype end = std::min(count, first + run);
+            double sum = 0;
+            bool gap = false;
+            for (qsizetype i = first; i < end && !gap; ++i) {
+                const std::optional<double> value = line.value(samples[std::size_t(i)]);
+                gap = !value;
+                sum += value.value_or(0);
+            }
+            if (gap) {
                 if (!stretches.last().isEmpty()) {
                     stretches.append(QList<QPointF>());
                 }
                 continue;
             }
-            stretches.last().append(QPointF(double(sample.time), *value));
+            const double mean = sum / double(end - first);
+            stretches.last().append(QPointF(double(samples[std::size_t(end - 1)].time), mean));
             auto& [low, high] = ranges[line.plot];
-            low = any[line.plot] ? std::min(low, *value) : *value;
-            high = any[line.plot] ? std::max(high, *value) : *value;
+            low = any[line.plot] ? std::min(low, mean) : mean;
+            high = any[line.plot] ? std::max(high, mean) : mean;
             any[line.plot] = true;
         }
         for (qsizetype i = 0; i < std::max(stretches.size(), line.segments.size()); ++i) {
-            segment(line, i)->replace(i < stretches.size() ? stretches[i] : QList<QPointF>{});
+            segment(line, i)->replace(i < stretches.size() ? stretches[i] : QList<QPointF>());
         }
     }
-    const qint64 last = samples.empty() ? QDateTime::currentMSecsSinceEpoch() : samples.back().time;
-    const qint64 first = samples.empty() ? last : samples.front().time;
+    const qint64 last = samples.back().time;
     for (qsizetype i = 0; i < m_plots.size(); ++i) {
         const Plot& plot = m_plots[i];
-        plot.time->setRange(QDateTime::fromMSecsSinceEpoch(std::min(first, last - kShortestSpanMs)),
-                            QDateTime::fromMSecsSinceEpoch(last));
+        plot.time->setRange(
+            QDateTime::fromMSecsSinceEpoch(std::min(samples.front().time, last - kShortestSpanMs)),
+            QDateTime::fromMSecsSinceEpoch(last));
         const auto [low, high] = ranges[i];
         const double margin = std::max(1.0, (high - low) * 0.1);
         plot.value->setRange(low - margin, high + margin);

@@ -25,6 +25,8 @@ public:
 
     // Draws what the store holds now.
     void refresh();
+    // The same, once the event loop is free (many calls, one refresh).
+    void refreshSoon();
 
 private:
     struct Plot {
@@ -48,4 +50,8 @@ private:
     const TrendStore& m_store;
     QList<Plot> m_plots;
     QList<Line> m_lines;
+    // A plot is some hundred pixels wide: more points than this per line
+    // would cost drawing time and show nothing more.
+    static constexpr qsizetype kMostPoints = 480;
+    bool m_refreshPending = false;
 };

@@ -150,6 +150,15 @@ private slots:
         f.port->feed(statusReply({{25, 84}}));
         f.tick();
         QCOMPARE(f.form->linkLine()->trends().samples().size(), std::size_t{5});
+        QCoreApplication::processEvents(); // the plots follow once the tick is over
+        int points = 0;
+        for (const QChartView* view : trends->findChildren<QChartView*>()) {
+            for (QAbstractSeries* series : view->chart()->series()) {
+                auto* line = static_cast<QLineSeries*>(series);
+                points += line->name() == "Inner" ? line->count() : 0;
+            }
+        }
+        QCOMPARE(points, 4);
     }
 };
 
