@@ -110,9 +110,12 @@ public:
         return label;
     }
 
+    // A box that only shows a value takes the focus by a click (to copy its
+    // text), never by Tab, so that Tab goes from one entry to the next.
     QLineEdit* box(const char* objectName, const QString& spokenName, bool editable) {
         auto* edit = new QLineEdit;
         edit->setReadOnly(!editable);
+        edit->setFocusPolicy(editable ? Qt::StrongFocus : Qt::ClickFocus);
         edit->setFixedWidth(kBoxWidth);
         name(edit, text(objectName), spokenName);
         m_fields.insert(text(objectName), edit);
@@ -163,7 +166,7 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
         }
         plateGrid->addLayout(captions, row, 0);
         QLineEdit* edit = b.box(r.name, spoken, false);
-        edit->setMinimumWidth(170);
+        edit->setMinimumWidth(150);
         edit->setMaximumWidth(QWIDGETSIZE_MAX);
         plateGrid->addWidget(edit, row++, 1);
     }
@@ -330,13 +333,17 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     stateGrid->addWidget(working, 0, 2, Qt::AlignTop);
     stateGrid->addWidget(alerts, 0, 3);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(plate, 3);
-    top->addWidget(portGroup, 2);
+    // Side by side, so that the window fits the screen of a service laptop.
+    auto* side = new QVBoxLayout;
+    side->addWidget(plate);
+    side->addWidget(portGroup);
+    side->addStretch();
+    auto* body = new QHBoxLayout;
+    body->addLayout(side);
+    body->addWidget(state, 1);
     m_linkLine = new LinkLine;
     auto* window = new QVBoxLayout(this);
-    window->addLayout(top);
-    window->addWidget(state, 1);
+    window->addLayout(body, 1);
     window->addWidget(m_linkLine);
 
     // What a status reply fills, greyed while it is not live.
@@ -346,8 +353,25 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     }
     m_statusBoxes << field("IntFanSpeed_Text") << field("ExtFanSpeed_Text");
 
-    // Opening the port is the first thing an operator does.
+    // Opening the port is the first thing an operator does; then Tab takes
+    // the entries in the order of the set-point table.
     m_CommPort_ToggleButton->setFocus();
+    QList<QWidget*> chain{m_CommPort_ToggleButton, m_RS485Option,  m_RS422Option,
+                          sendAddress,             field("AddrText1"), getAddress};
+    for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
+        chain << field(setPoint.entryName);
+    }
+    chain << field("SetupT_Text");
+    for (const ButtonRow& r : kStateButtons) {
+        chain << findChild<QPushButton*>(text(r.name));
+    }
+    chain << findChild<QWidget*>(QStringLiteral("Option1"))
+          << findChild<QWidget*>(QStringLiteral("Option2"))
+          << m_linkLine->findChild<QWidget*>(QStringLiteral("Record_Command"))
+          << m_linkLine->findChild<QWidget*>(QStringLiteral("Trends_Command"));
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        setTabOrder(chain[i - 1], chain[i]);
+    }
 
     connect(m_CommPort_ToggleButton, &QPushButton::clicked, this,
             &Main_Form::CommPort_ToggleButton_Click);

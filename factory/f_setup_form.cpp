@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <tuple>
+
 using namespace brisco::settings;
 
 namespace {
@@ -47,6 +50,7 @@ F_Setup_Form::F_Setup_Form(QWidget* parent)
             auto* entryBox = new QLineEdit;
             auto* displayBox = new QLineEdit;
             displayBox->setReadOnly(true);
+            displayBox->setFocusPolicy(Qt::ClickFocus);
             for (QLineEdit* box : {entryBox, displayBox}) {
                 box->setFixedWidth(kBoxWidth);
             }
@@ -77,6 +81,28 @@ F_Setup_Form::F_Setup_Form(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(send, 0, Qt::AlignRight);
+
+    // Tab in reading order: the left column down, then the pairs of the
+    // middle and right columns row by row, then "Send setup".
+    QList<const FactoryValue*> order;
+    for (const FactoryValue& value : factoryValues()) {
+        if (value.rule != FactoryRule::SecondCharacter) {
+            order << &value;
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [](const FactoryValue* a, const FactoryValue* b) {
+        return std::tuple(a->column > 0, a->row, a->column) <
+               std::tuple(b->column > 0, b->row, b->column);
+    });
+    QWidget* previous = nullptr;
+    for (const FactoryValue* value : order) {
+        QWidget* entry = findChild<QWidget*>(QString::fromLatin1(value->entryName));
+        if (previous) {
+            setTabOrder(previous, entry);
+        }
+        previous = entry;
+    }
+    setTabOrder(previous, send);
 
     connect(send, &QPushButton::clicked, this, &F_Setup_Form::F_Setup_Command_Click);
     // S_H_Fan_Text_Validate.

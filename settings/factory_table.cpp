@@ -39,7 +39,7 @@ const std::array<FactoryValue, 12>& factoryValues() {
         {23, "Outer sensor calib", "S_Temp2Calib_Text", "Temp2Calib_Text", Numeric, 0, 1},
         {24, "DC voltage calib", "S_DCVcalib_Text", "DCVcalib_Text", Numeric, 0, 3},
         {25, "TEC current calib", "S_TECcurrCalib_Text", "TECcurrCalib_Text", Numeric, 0, 2},
-        {26, "Cooling only", "CheckBox1", "CheckBox2", CheckBox, 2, 2},
+        {26, "Cooling only", "CheckBox1", "CheckBox2", CheckBox, 2, 3},
         {27, "Hydrogen period", "S_H_Fan_Text", "H_Fan_Text", Numeric, 1, 2},
     }};
     // clang-format on

@@ -139,6 +139,31 @@ private slots:
         auto* editable = factory->findChild<QCheckBox*>("CheckBox1");
         QTest::keyClick(editable, Qt::Key_Space);
         QVERIFY(editable->isChecked());
+        // It fits a service laptop's screen, as the access-code window does.
+        for (const QWidget* shown : {factory, window(f, "Password_Form")}) {
+            QVERIFY(shown->sizeHint().width() <= 1366 && shown->sizeHint().height() <= 700);
+        }
+    }
+
+    // Tab takes the entries as the operator reads them: the left column
+    // down, then the middle and right columns row by row.
+    void tabOrder() {
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QTest::keyClicks(passwordBox(f), "KT508");
+        QWidget* factory = window(f, "F_Setup_Form");
+        factory->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(factory));
+        factory->findChild<QWidget*>("S_Temp1Calib_Text")->setFocus();
+        QStringList seen;
+        for (int i = 0; i < 11; ++i) {
+            QTest::keyClick(factory->focusWidget(), Qt::Key_Tab);
+            seen << factory->focusWidget()->objectName();
+        }
+        QCOMPARE(seen, (QStringList{"S_Temp2Calib_Text", "S_TECcurrCalib_Text", "S_DCVcalib_Text",
+                                    "S_DCVlow_Text", "S_DCVlowOffset_Text", "S_DCVhigh_Text",
+                                    "S_DCVhighOffset_Text", "S_H_Fan_Text", "S_Ver_Text",
+                                    "CheckBox1", "F_Setup_Command"}));
     }
 
     // The reply lies at ring positions 115..127 and 0..4: offset 12 at 127,

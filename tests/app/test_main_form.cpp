@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include "app/port_names.h"
+#include "settings/setpoint_table.h"
 
 namespace {
 
@@ -503,6 +504,63 @@ private slots:
         const QByteArray poll = hex("05 01 0F 00 15");
         QCOMPARE(f.port->written, (frame.isEmpty() ? QList<QByteArray>{poll}
                                                    : QList<QByteArray>{frame, poll}));
+    }
+
+    // A 1366×768 laptop screen leaves about 1366×700 to a window; at a
+    // scale factor of 1.5 or 2 the window is drawn at the screen's own
+    // resolution, nothing cut short.
+    void fitsAndScales() {
+        FormFixture f;
+        QVERIFY2(f.form->sizeHint().width() <= 1366 && f.form->sizeHint().height() <= 700,
+                 qPrintable(QStringLiteral("%1×%2").arg(f.form->sizeHint().width())
+                                .arg(f.form->sizeHint().height())));
+        f.show();
+        const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+        QCOMPARE(f.form->devicePixelRatioF(), scale);
+        const QImage shot = f.form->grab().toImage();
+        QCOMPARE(shot.size(), f.form->size() * scale);
+        for (const QLabel* label : f.form->findChildren<QLabel*>()) {
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        }
+        for (const QAbstractButton* button : f.form->findChildren<QAbstractButton*>()) {
+            QVERIFY2(button->width() >= button->minimumSizeHint().width(),
+                     qPrintable(button->text()));
+        }
+        QWidget* lamp = f.find("StatusBox1");
+        const QRect shape = lamp->findChild<QWidget*>("Shape1")->geometry();
+        const QPoint centre = lamp->mapTo(f.form.get(), shape.center());
+        QCOMPARE(shot.pixelColor(centre * scale), QColor(Qt::white));
+    }
+
+    // Tab goes from one entry to the next in the order of the set-point
+    // table, then "Analog temp"; the boxes that only show values are passed.
+    void tabOrder() {
+        FormFixture f;
+        f.show();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        QStringList expected{"Addr_Command2"};
+        for (const char* name :
+             {"S_TECcoolStart_Text", "S_TECcoolStop_Text", "S_TECheatStart_Text",
+              "S_TECheatStop_Text", "S_IntFanPulse_Text", "S_IntFanLowS_Text", "S_IntFanHighS_Text",
+              "S_ExtFanPulse_Text", "S_ExtFanHighS_Text", "S_TempMax_Text", "S_TempMin_Text",
+              "S_TECcurrL_Text", "S_TECcurrH_Text"}) {
+            expected << name;
+        }
+        for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
+            f.edit(setPoint.entryName)->setText(QString::number(setPoint.range.minimum));
+        }
+        expected << "SetupT_Text" << "Copy_Command";
+        MessageBoxCatcher catcher;
+        f.edit("AddrText1")->setFocus();
+        QStringList seen;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(f.form->focusWidget(), Qt::Key_Tab);
+            QCoreApplication::processEvents();
+            seen << f.form->focusWidget()->objectName();
+        }
+        QCOMPARE(seen, expected);
+        QCOMPARE(catcher.texts, QStringList{});
     }
 
     void serialDeviceOrder_data() {
