@@ -1,5 +1,6 @@
 // A main window on the fake port, with the real lamp library, for tests
-// that drive the poll tick by hand.
+// that drive the poll tick by hand, and a small script language that says
+// what the operator and the line do and what must follow.
 #pragma once
 
 #include "lamp_library_for_tests.h"
@@ -16,51 +17,6 @@
 #include <QTimer>
 
 #include <memory>
-
-struct FormFixture {
-    FakeCommPort* port = nullptr;
-    std::unique_ptr<Main_Form> form;
-
-    explicit FormFixture(const QSet<int>& ports = {1}) {
-        auto fake = std::make_unique<FakeCommPort>();
-        fake->available = ports;
-        port = fake.get();
-        form = std::make_unique<Main_Form>(
-            std::move(fake), [](QWidget* parent) { return lampLibrary().createLamp(parent); });
-        // Ticks are driven by the test alone.
-        form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
-    }
-
-    template <typename T = QWidget> T* find(const QString& name) const {
-        return form->findChild<T*>(name);
-    }
-    QLineEdit* edit(const QString& name) const { return find<QLineEdit>(name); }
-    QString text(const QString& name) const { return edit(name)->text(); }
-    QAbstractButton* button(const QString& name) const { return find<QAbstractButton>(name); }
-    int lamp(int number) const {
-        return find(QStringLiteral("StatusBox%1").arg(number))->property("ForeColor").toInt();
-    }
-
-    void tick(int count = 1) {
-        for (int i = 0; i < count; ++i) {
-            form->Timer1_Timer();
-        }
-    }
-
-    // Scans, then opens the first port found; the next tick is the first
-    // with the port open.
-    void openPort() {
-        tick();
-        button(QStringLiteral("CommPort_ToggleButton"))->click();
-        port->written.clear();
-    }
-
-    // The window laid out and shown, as the operator sees it.
-    void show() {
-        form->resize(form->sizeHint());
-        form->show();
-    }
-};
 
 // Closes every message box that comes up and keeps its text, title and icon.
 class MessageBoxCatcher : public QObject {
@@ -85,4 +41,152 @@ public:
 
 private:
     QTimer m_timer;
+};
+
+struct FormFixture {
+    FakeCommPort* port = nullptr;
+    std::unique_ptr<Main_Form> form;
+    MessageBoxCatcher messages;
+    qsizetype checkedWrites = 0; // blocks written that a script has looked at
+    qsizetype checkedMessages = 0;
+
+    explicit FormFixture(const QSet<int>& ports = {1}) {
+        auto fake = std::make_unique<FakeCommPort>();
+        fake->available = ports;
+        port = fake.get();
+        form = std::make_unique<Main_Form>(
+            std::move(fake), [](QWidget* parent) { return lampLibrary().createLamp(parent); });
+        // Ticks are driven by the test alone.
+        form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
+    }
+
+    // "Name" on the main window, "Window/Name" on one of its other windows.
+    template <typename T = QWidget> T* find(const QString& path) const {
+        const bool onMain = !path.contains(u'/');
+        for (T* widget : form->findChildren<T*>(onMain ? path : path.section(u'/', 1))) {
+            const QWidget* window = widget->window();
+            if (onMain ? window == form.get() : window->objectName() == path.section(u'/', 0, 0)) {
+                return widget;
+            }
+        }
+        return nullptr;
+    }
+    QWidget* window(const QString& name) const { return form->findChild<QWidget*>(name); }
+    QLineEdit* edit(const QString& name) const { return find<QLineEdit>(name); }
+    QString text(const QString& name) const { return edit(name)->text(); }
+    QAbstractButton* button(const QString& name) const { return find<QAbstractButton>(name); }
+    int lamp(int number) const {
+        return find(QStringLiteral("StatusBox%1").arg(number))->property("ForeColor").toInt();
+    }
+
+    void tick(int count = 1) {
+        for (int i = 0; i < count; ++i) {
+            form->Timer1_Timer();
+        }
+    }
+
+    // Scans, then opens the first port found; the next tick is the first
+    // with the port open.
+    void openPort() {
+        tick();
+        button(QStringLiteral("CommPort_ToggleButton"))->click();
+        port->written.clear();
+        checkedWrites = 0;
+    }
+
+    // The window laid out and shown, as the operator sees it.
+    void show() {
+        form->resize(form->sizeHint());
+        form->show();
+    }
+
+    // Runs the steps, separated by ";", and stops at the first that fails:
+    //   open | toggle | unplug | tick [N] | spin (the event loop's turn)
+    //   feed HEX | noise N | status OFFSET=VALUE ... | info TEXT
+    //   factory HEX (its twelve data bytes) | locale NAME
+    //   set BOX [TEXT] | type BOX TEXT | key WIDGET KEY | click BUTTON
+    //   wrote HEX      the next block written since the last look
+    //   quiet          nothing more was written
+    //   shows BOX [TEXT] | checked BUTTON 0|1 | shown WINDOW 0|1
+    //   told TEXT      the next message box, once the event loop has turned
+    //   untold         no message box yet, without a turn of the event loop
+    //   lamps CODES    the 22 lamp codes as digits
+    // Boxes and buttons of other windows are named WINDOW/NAME.
+    void run(const QString& script) {
+        for (const QString& step : script.split(u';')) {
+            const QString command = step.trimmed().section(u' ', 0, 0);
+            const QString rest = step.trimmed().section(u' ', 1);
+            const QString name = rest.section(u' ', 0, 0);
+            const QString text = rest.section(u' ', 1);
+            const QString where = QStringLiteral("at \"%1\"").arg(step.trimmed());
+            if (command == "told" || command == "spin") {
+                QCoreApplication::processEvents();
+            }
+            if (command == "open") {
+                openPort();
+            } else if (command == "toggle") {
+                button(QStringLiteral("CommPort_ToggleButton"))->click();
+            } else if (command == "unplug") {
+                port->unplug();
+            } else if (command == "tick") {
+                tick(rest.isEmpty() ? 1 : rest.toInt());
+            } else if (command == "spin") {
+            } else if (command == "feed") {
+                port->feed(QByteArray::fromHex(rest.toLatin1()));
+            } else if (command == "noise") {
+                port->feed(QByteArray(rest.toInt(), char(0x33)));
+            } else if (command == "locale") {
+                QLocale::setDefault(QLocale(rest));
+            } else if (command == "status") {
+                QByteArray reply = statusReply();
+                for (const QString& pair : rest.split(u' ', Qt::SkipEmptyParts)) {
+                    reply[pair.section(u'=', 0, 0).toInt()] = char(pair.section(u'=', 1).toInt());
+                }
+                port->feed(framed(reply.chopped(1)));
+            } else if (command == "info") {
+                port->feed(deviceInfoReply(rest.toLatin1()));
+            } else if (command == "factory") {
+                port->feed(framed(hex("06 01 0F 03 0C") + QByteArray::fromHex(rest.toLatin1())));
+            } else if (command == "set") {
+                QVERIFY2(edit(name), qPrintable(where));
+                edit(name)->setText(text);
+            } else if (command == "type") {
+                QTest::keyClicks(edit(name), text);
+            } else if (command == "key") {
+                QTest::keyClick(find(name), Qt::Key(QKeySequence::fromString(text)[0].key()));
+            } else if (command == "click") {
+                QVERIFY2(button(rest), qPrintable(where));
+                button(rest)->click();
+            } else if (command == "wrote") {
+                QVERIFY2(checkedWrites < port->written.size(), qPrintable(where + " nothing"));
+                QCOMPARE(hexOf(port->written[checkedWrites++]), rest.toUpper());
+            } else if (command == "quiet") {
+                QCOMPARE(port->written.mid(checkedWrites), QList<QByteArray>());
+            } else if (command == "shows") {
+                QVERIFY2(edit(name), qPrintable(where));
+                QCOMPARE(edit(name)->text(), text);
+            } else if (command == "told") {
+                QVERIFY2(checkedMessages < messages.texts.size(), qPrintable(where + " untold"));
+                QCOMPARE(messages.texts[checkedMessages++], rest);
+            } else if (command == "untold") {
+                QCOMPARE(messages.texts.mid(checkedMessages), QStringList());
+            } else if (command == "lamps") {
+                QString codes;
+                for (int n = 1; n <= 22; ++n) {
+                    codes += QString::number(lamp(n));
+                }
+                QCOMPARE(codes, rest);
+            } else if (command == "checked") {
+                QCOMPARE(button(name)->isChecked(), text == "1");
+            } else if (command == "shown") {
+                QCOMPARE(window(name) && window(name)->isVisible(), text == "1");
+            } else {
+                QFAIL(qPrintable("no such step " + where));
+            }
+            if (QTest::currentTestFailed()) {
+                qWarning("%s", qPrintable(where));
+                return;
+            }
+        }
+    }
 };

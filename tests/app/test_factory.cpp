@@ -8,16 +8,12 @@
 
 namespace {
 
-QWidget* window(const FormFixture& f, const char* name) {
-    return f.form->findChild<QWidget*>(QString::fromLatin1(name));
-}
-
 QLineEdit* passwordBox(const FormFixture& f) {
     return f.form->findChild<QLineEdit*>(QStringLiteral("Password_TextBox"));
 }
 
 bool factoryShown(const FormFixture& f) {
-    return window(f, "F_Setup_Form") && window(f, "F_Setup_Form")->isVisible();
+    return f.window("F_Setup_Form") && f.window("F_Setup_Form")->isVisible();
 }
 
 // A factory reply with these data bytes at offsets 5..16.
@@ -46,7 +42,7 @@ private slots:
         QFETCH(bool, opens);
         FormFixture f;
         f.button("F_Setup_Command")->click();
-        QWidget* gate = window(f, "Password_Form");
+        QWidget* gate = f.window("Password_Form");
         QCOMPARE(gate->windowTitle(), QStringLiteral("密码"));
         QVERIFY(gate->isVisible());
         QLineEdit* box = passwordBox(f);
@@ -76,27 +72,27 @@ private slots:
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        window(f, "Password_Form")->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window(f, "Password_Form")));
+        f.window("Password_Form")->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window("Password_Form")));
         QVERIFY(passwordBox(f)->text().isEmpty());
         QTest::keyClicks(passwordBox(f), "KT508");
         QVERIFY(factoryShown(f));
         f.button("F_Setup_Command")->click();
-        QVERIFY(!window(f, "Password_Form")->isVisible());
-        window(f, "F_Setup_Form")->close();
+        QVERIFY(!f.window("Password_Form")->isVisible());
+        f.window("F_Setup_Form")->close();
         f.button("F_Setup_Command")->click();
-        QVERIFY(window(f, "Password_Form")->isVisible());
+        QVERIFY(f.window("Password_Form")->isVisible());
         QVERIFY(passwordBox(f)->text().isEmpty());
         // Closing the main window closes the others.
         f.form->close();
-        QVERIFY(!window(f, "Password_Form")->isVisible());
+        QVERIFY(!f.window("Password_Form")->isVisible());
     }
 
     void factoryWindow() {
         FormFixture f;
         f.button("F_Setup_Command")->click();
         QTest::keyClicks(passwordBox(f), "KT508");
-        QWidget* factory = window(f, "F_Setup_Form");
+        QWidget* factory = f.window("F_Setup_Form");
         QCOMPARE(factory->windowTitle(), QStringLiteral("厂家设定"));
         // Every pair: the label left of the entry, the entry above the display.
         const char* pairs[][3] = {
@@ -140,7 +136,7 @@ private slots:
         QTest::keyClick(editable, Qt::Key_Space);
         QVERIFY(editable->isChecked());
         // It fits a service laptop's screen, as the access-code window does.
-        for (const QWidget* shown : {factory, window(f, "Password_Form")}) {
+        for (const QWidget* shown : {factory, f.window("Password_Form")}) {
             QVERIFY(shown->sizeHint().width() <= 1366 && shown->sizeHint().height() <= 700);
         }
     }
@@ -151,7 +147,7 @@ private slots:
         FormFixture f;
         f.button("F_Setup_Command")->click();
         QTest::keyClicks(passwordBox(f), "KT508");
-        QWidget* factory = window(f, "F_Setup_Form");
+        QWidget* factory = f.window("F_Setup_Form");
         factory->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(factory));
         factory->findChild<QWidget*>("S_Temp1Calib_Text")->setFocus();
@@ -190,13 +186,10 @@ private slots:
         f.openPort();
         f.port->feed(QByteArray(115, char(0x33)));
         f.tick();
-        f.port->feed(factoryReply(hex("00 00 00 00 00 00 00 00 00 00 01 00")));
-        f.tick(); // fills the window while hidden, before it was ever shown
-        QVERIFY(window(f, "F_Setup_Form") && !factoryShown(f));
-        QVERIFY(window(f, "F_Setup_Form")->findChild<QCheckBox*>("CheckBox2")->isChecked());
         f.port->feed(factoryReply(data));
-        f.tick();
-        QWidget* factory = window(f, "F_Setup_Form");
+        f.tick(); // fills the window while hidden, before it was ever shown
+        QWidget* factory = f.window("F_Setup_Form");
+        QVERIFY(factory && !factory->isVisible());
         QStringList texts;
         for (const char* name :
              {"DCVlow_Text", "DCVlowOffset_Text", "DCVhigh_Text", "DCVhighOffset_Text", "Ver_Text",
@@ -206,6 +199,10 @@ private slots:
         }
         QCOMPARE(texts, shown);
         QCOMPARE(factory->findChild<QCheckBox*>("CheckBox2")->isChecked(), coolingOnly);
+        // From a ticked box as well.
+        f.port->feed(factoryReply(hex("00 00 00 00 00 00 00 00 00 00 01 00")) + factoryReply(data));
+        f.tick(2);
+        QCOMPARE(factory->findChild<QCheckBox*>("CheckBox2")->isChecked(), coolingOnly);
     }
 
     // What the operator changes goes out from the factory window's button,
@@ -213,20 +210,12 @@ private slots:
     // queries go out.
     void sendSetup() {
         FormFixture f;
-        f.button("F_Setup_Command")->click();
-        QTest::keyClicks(passwordBox(f), "KT508");
-        QWidget* factory = window(f, "F_Setup_Form");
-        factory->findChild<QLineEdit*>("S_H_Fan_Text")->setText(QStringLiteral("30"));
-        factory->findChild<QPushButton*>("F_Setup_Command")->click();
-        f.openPort();
-        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
-        f.tick(2);
-        QCOMPARE(f.port->written, QList<QByteArray>{hex("05 01 1E 1B 01 1E 5E")});
-        f.tick(8);
-        QCOMPARE(f.port->written.count(hex("05 01 0F 03 18")), 1);
-        factory->close();
-        f.tick(4);
-        QCOMPARE(f.port->written.count(hex("05 01 0F 03 18")), 1);
+        f.run("click F_Setup_Command; type Password_Form/Password_TextBox KT508; "
+              "set F_Setup_Form/S_H_Fan_Text 30; click F_Setup_Form/F_Setup_Command; open; "
+              "set TextBox1 TEC; tick 2; wrote 05 01 1E 1B 01 1E 5E; tick 8; "
+              "wrote 05 01 0F 00 15; wrote 05 01 0F 00 15; wrote 05 01 0F 03 18; quiet");
+        f.window("F_Setup_Form")->close();
+        f.run("tick 4; wrote 05 01 0F 00 15; quiet");
     }
 
     void hydrogenPeriodCheck_data() {
@@ -242,15 +231,14 @@ private slots:
         FormFixture f;
         f.button("F_Setup_Command")->click();
         QTest::keyClicks(passwordBox(f), "KT508");
-        QWidget* factory = window(f, "F_Setup_Form");
+        QWidget* factory = f.window("F_Setup_Form");
         QVERIFY(QTest::qWaitForWindowActive(factory));
         QLineEdit* box = factory->findChild<QLineEdit*>("S_H_Fan_Text");
         box->setText(text);
         box->setFocus();
-        MessageBoxCatcher catcher;
         QTest::keyClick(box, Qt::Key_Tab);
         QCoreApplication::processEvents();
-        QCOMPARE(catcher.texts, messages);
+        QCOMPARE(f.messages.texts, messages);
         QCOMPARE(box->text(), text);
     }
 };

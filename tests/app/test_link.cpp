@@ -103,14 +103,13 @@ private slots:
         QCOMPARE(lines.size(), 4); // the header, two rows, and the end of the last
         QVERIFY(lines[1].contains(",0.5,0,,"));
 
-        MessageBoxCatcher catcher;
         {
             const FileSizeLimit full(rlim_t(file.size()));
             f.port->feed(statusReply());
             f.tick();
         }
-        QCOMPARE(catcher.texts.size(), 1);
-        QVERIFY(catcher.texts[0].startsWith("Recording stopped: " + path + " cannot be written"));
+        QCOMPARE(f.messages.texts.size(), 1);
+        QVERIFY(f.messages.texts[0].startsWith("Recording stopped: " + path + " cannot be written"));
         QCOMPARE(record->text(), QStringLiteral("Record…"));
         f.port->feed(statusReply());
         f.tick();
@@ -127,7 +126,7 @@ private slots:
             f.tick();
         }
         f.button("Trends_Command")->click();
-        QWidget* trends = f.find("TrendsWindow");
+        QWidget* trends = f.window("TrendsWindow");
         QVERIFY(trends->isVisible());
         QVERIFY(!trends->isModal());
         QList<QList<QPointF>> inner;

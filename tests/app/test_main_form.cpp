@@ -245,77 +245,6 @@ private slots:
         QVERIFY(!g.port->isOpen());
     }
 
-    void statusReplyOnScreen() {
-        FormFixture f;
-        f.openPort();
-        f.port->feed(statusReply({{10, 5}, {11, 220}, {19, 25}, {21, 63}, {22, 16}, {23, 36},
-                                  {24, 4}, {25, 254}, {26, 255}, {27, 254}, {29, 255}, {30, 255},
-                                  {31, 5}, {32, 220}, {33, 3}, {34, 232}}));
-        f.tick();
-        QCOMPARE(f.text("IntFanLowS_Text"), QStringLiteral("1500"));
-        QCOMPARE(f.text("TECcurrL_Text"), QStringLiteral("2.5"));
-        QCOMPARE(f.text("Temp1_Text"), QStringLiteral("Open"));
-        QCOMPARE(f.text("Temp2_Text"), QStringLiteral("Short"));
-        QCOMPARE(f.text("ControlTemp_Text"), QStringLiteral("87"));
-        QCOMPARE(f.text("DCvoltage_Text"), QStringLiteral("6553.5"));
-        QCOMPARE(f.text("IntFanSpeed_Text"), QStringLiteral(" 1500"));
-        QCOMPARE(f.text("ExtFanSpeed_Text"), QStringLiteral(" 1000"));
-        QCOMPARE(f.text("CommCtr_Text"), QStringLiteral("1"));
-        const QList<int> lamps{1, 1, 1, 1, 1, 3, 0, 0, 2, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0};
-        for (int n = 1; n <= 22; ++n) {
-            QCOMPARE(f.lamp(n), lamps[n - 1]);
-        }
-        QVERIFY(f.find<QRadioButton>("RS485Option")->isChecked());
-        // Closed midway, the port keeps what it has not read; opened again,
-        // the tick goes on from there.
-        const QByteArray next = statusReply({{5, 65}});
-        f.port->feed(next.left(20));
-        f.tick();
-        f.button("CommPort_ToggleButton")->click();
-        f.port->feed(next.mid(20));
-        f.tick(3);
-        f.button("CommPort_ToggleButton")->click();
-        f.tick();
-        QCOMPARE(f.text("TECcoolStart_Text"), QStringLiteral("25"));
-        QCOMPARE(f.text("CommCtr_Text"), QStringLiteral("2"));
-    }
-
-    void deviceInformationAndAddressOnScreen() {
-        FormFixture f;
-        f.openPort();
-        f.port->feed(hex("05 01 0F 00 15") + deviceInfoReply("TEC-48/1.0/VA2.1/"));
-        f.tick();
-        QCOMPARE(f.text("TextBox1"), QStringLiteral("TEC-48"));
-        QCOMPARE(f.text("TextBox2"), QStringLiteral("1.0"));
-        QCOMPARE(f.text("TextBox3"), QStringLiteral("VA2.1"));
-        QCOMPARE(f.text("TextBox4"), QStringLiteral("半导体制冷制热"));
-        QVERIFY(f.find<QRadioButton>("RS422Option")->isChecked());
-        f.port->feed(deviceInfoReply("NOSLASH") + hex("06 00 0F 01 01 05 1C"));
-        f.tick(2);
-        QCOMPARE(f.text("TextBox1"), QStringLiteral("TEC-48"));
-        QCOMPARE(f.text("AddrText2"), QStringLiteral("5"));
-        // A four-wire line stays four-wire.
-        QVERIFY(f.find<QRadioButton>("RS422Option")->isChecked());
-        QVERIFY(!f.find<QRadioButton>("RS485Option")->isChecked());
-    }
-
-    void buttonsRequestOnlyWhileOpen() {
-        FormFixture f;
-        f.tick();
-        f.button("Addr_Command2")->click();
-        f.button("Command3")->click();
-        f.openPort();
-        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
-        f.tick(4);
-        QCOMPARE(f.port->written, QList<QByteArray>{hex("05 01 0F 00 15")});
-        f.edit("AddrText1")->setText(QStringLiteral("3"));
-        f.button("Addr_Command1")->click();
-        f.button("Addr_Command2")->click();
-        f.tick(4);
-        QCOMPARE(f.port->written.mid(1), (QList<QByteArray>{hex("05 00 0F 01 15"),
-                                                            hex("05 01 0F 00 15")}));
-    }
-
     // An entry box left by Tab, by a click on another box or on "Send set":
     // a value out of range is answered once, the text stays, and the focus
     // and the click go where the operator sent them.
@@ -361,7 +290,6 @@ private slots:
         QLineEdit* entry = f.edit(box);
         entry->setText(text);
         entry->setFocus(Qt::OtherFocusReason);
-        MessageBoxCatcher catcher;
         QWidget other;
         QWidget* target = leave == "button" ? f.button("Setup_Command")
                           : leave == "box"  ? static_cast<QWidget*>(f.edit("CommCtr_Text"))
@@ -378,11 +306,11 @@ private slots:
             const QPoint at = target->mapTo(f.form.get(), target->rect().center());
             QTest::mousePress(f.form->windowHandle(), Qt::LeftButton, {}, at);
             QCoreApplication::processEvents();
-            QVERIFY(catcher.texts.isEmpty()); // no modal box between press and release
+            QVERIFY(f.messages.texts.isEmpty()); // no modal box between press and release
             QTest::mouseRelease(f.form->windowHandle(), Qt::LeftButton, {}, at);
         }
         QCoreApplication::processEvents();
-        QCOMPARE(catcher.texts, refused ? QStringList{"Data error！"} : QStringList{});
+        QCOMPARE(f.messages.texts, refused ? QStringList{"Data error！"} : QStringList{});
         QCOMPARE(entry->text(), text);
         QCOMPARE(f.form->focusWidget() == entry, leave == "away");
         if (target) {
@@ -395,115 +323,79 @@ private slots:
         }
     }
 
-    // "Copy set" takes the displayed texts as they stand, in the operator's
-    // notation, and "Send set" writes only what was then changed.
-    void copyThenSend() {
+    // What the operator and the line do, and what must follow.
+    void scripts_data() {
+        QTest::addColumn<QString>("script");
+        const auto row = [](const char* name, const char* script) {
+            QTest::newRow(name) << QString::fromUtf8(script);
+        };
+        const char* copied = "open; set TextBox1 TEC; status; tick; click Copy_Command; ";
+        row("a status reply on screen",
+            "open; status 10=5 11=220 19=25 21=63 22=16 23=36 24=4 25=254 26=255 27=254 29=255 "
+            "30=255 31=5 32=220 33=3 34=232; tick; shows IntFanLowS_Text 1500; "
+            "shows TECcurrL_Text 2.5; shows Temp1_Text Open; shows Temp2_Text Short; "
+            "shows ControlTemp_Text 87; shows DCvoltage_Text 6553.5; shows IntFanSpeed_Text  1500; "
+            "shows ExtFanSpeed_Text  1000; shows CommCtr_Text 1; lamps 1111130022000020000200; "
+            "checked RS485Option 1; checked RS422Option 0");
+        row("device information and address on screen",
+            "open; feed 05 01 0F 00 15; info TEC-48/1.0/VA2.1/; tick; shows TextBox1 TEC-48; "
+            "shows TextBox2 1.0; shows TextBox3 VA2.1; shows TextBox4 半导体制冷制热; "
+            "checked RS422Option 1; info NOSLASH; feed 06 00 0F 01 01 05 1C; tick 2; "
+            "shows TextBox1 TEC-48; shows AddrText2 5; checked RS422Option 1; "
+            "checked RS485Option 0");
+        row("buttons request only while the port is open",
+            "tick; click Addr_Command2; click Command3; open; set TextBox1 TEC; tick 4; "
+            "wrote 05 01 0F 00 15; quiet; set AddrText1 3; click Addr_Command1; "
+            "click Addr_Command2; tick 4; wrote 05 00 0F 01 15; wrote 05 01 0F 00 15; quiet");
+        row("a message after the tick, never during it",
+            "open; set TextBox1 TEC; set SetupT_Text 88; click Command3; tick 2; untold; "
+            "told Data error！; quiet");
+        row("copy set, then send set what changed, in the operator's notation",
+            "locale de_DE; open; status 19=25 17=95; tick; click Copy_Command; "
+            "shows S_TECcurrL_Text 2,5; shows S_TempMax_Text 55; shows S_TempMin_Text 40; "
+            "set S_TempMax_Text 60; set S_TECcurrH_Text 0,5; click Setup_Command; tick 2; "
+            "wrote 05 01 1E 0C 01 64 95; wrote 05 01 1E 0F 01 05 39; untold");
+        row("send set with the port closed",
+            (QByteArray(copied) + "set S_TempMax_Text 60; toggle; click Setup_Command; toggle; "
+                                  "tick 3; wrote 05 01 0F 00 15; quiet; spin; untold")
+                .constData());
+        row("send set before anything was copied",
+            "open; set TextBox1 TEC; tick; click Copy_Command; set S_TempMax_Text 60; "
+            "click Setup_Command; told No data！; tick 3; wrote 05 01 0F 00 15; quiet");
+        row("send set with the low warning cleared",
+            (QByteArray(copied) + "set S_TempMin_Text; click Setup_Command; told No data！; "
+                                  "tick 3; wrote 05 01 0F 00 15; quiet")
+                .constData());
+        for (const char* entry : {"S_TempMax_Text 216", "S_TECheatStart_Text -40.6",
+                                  "S_IntFanLowS_Text 65536"}) {
+            QTest::addRow("send set with %s, which does not fit", entry)
+                << QString::fromUtf8(QByteArray(copied) + "set " + entry +
+                                     "; click Setup_Command; told Data error！; tick 3; "
+                                     "wrote 05 01 0F 00 15; quiet");
+        }
+        row("the address entry is checked as it is typed",
+            "type AddrText1 25; told Data error！; shows AddrText1 1; key AddrText1 Backspace; "
+            "told Data error！; shows AddrText1 1; type AddrText1 3; shows AddrText1 13; spin; "
+            "untold");
+        row("send addr 3 to the address in use",
+            "open; set TextBox1 TEC; set AddrText1 3; click Addr_Command1; tick 4; "
+            "wrote 05 01 1E 1C 01 03 44; wrote 05 01 0F 00 15; quiet; spin; untold");
+        row("send addr with the box untouched",
+            "open; set TextBox1 TEC; click Addr_Command1; told Data error！; tick 4; "
+            "wrote 05 01 0F 00 15; quiet");
+        row("send addr with a negative entry",
+            "open; set TextBox1 TEC; set AddrText1 -3; click Addr_Command1; told Data error！; "
+            "tick 4; wrote 05 01 0F 00 15; quiet");
+    }
+    void scripts() {
+        QFETCH(QString, script);
         const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         FormFixture f;
-        f.openPort();
-        f.port->feed(statusReply({{19, 25}, {17, 95}}));
-        f.tick();
-        f.button("Copy_Command")->click();
-        for (const char* name : {"TECcoolStart_Text", "TECcurrL_Text", "TempMax_Text",
-                                 "IntFanLowS_Text", "TempMin_Text"}) {
-            QCOMPARE(f.text(QStringLiteral("S_") + name), f.text(name));
+        f.run(script);
+        for (const QString& title : std::as_const(f.messages.titles)) {
+            QCOMPARE(title, QStringLiteral("Brisco_v20E"));
         }
-        QCOMPARE(f.text("S_TECcurrL_Text"), QStringLiteral("2,5"));
-        f.edit("S_TempMax_Text")->setText(QStringLiteral("60"));
-        f.edit("S_TECcurrH_Text")->setText(QStringLiteral("0,5"));
-        f.button("Setup_Command")->click();
-        f.tick(2);
-        QCOMPARE(f.port->written, (QList<QByteArray>{hex("05 01 1E 0C 01 64 95"),
-                                                     hex("05 01 1E 0F 01 05 39")}));
-    }
-
-    void sendSetRefused_data() {
-        QTest::addColumn<bool>("open");
-        QTest::addColumn<bool>("status"); // a status reply before "Copy set"
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text"); // typed into box after "Copy set"
-        QTest::addColumn<QStringList>("messages");
-        const QStringList none;
-        QTest::newRow("port closed") << false << true << "S_TempMax_Text" << "60" << none;
-        QTest::newRow("nothing copied yet") << true << false << "S_TempMax_Text" << "60"
-                                            << QStringList{"No data！"};
-        QTest::newRow("low warning cleared") << true << true << "S_TempMin_Text" << ""
-                                             << QStringList{"No data！"};
-        QTest::newRow("216 does not fit") << true << true << "S_TempMax_Text" << "216"
-                                          << QStringList{"Data error！"};
-        QTest::newRow("-40.6 does not fit") << true << true << "S_TECheatStart_Text" << "-40.6"
-                                            << QStringList{"Data error！"};
-        QTest::newRow("65536 does not fit") << true << true << "S_IntFanLowS_Text" << "65536"
-                                            << QStringList{"Data error！"};
-    }
-    void sendSetRefused() {
-        QFETCH(bool, open);
-        QFETCH(bool, status);
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        QFETCH(QStringList, messages);
-        FormFixture f;
-        f.openPort();
-        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
-        f.port->feed(status ? statusReply() : QByteArray());
-        f.tick();
-        f.button("Copy_Command")->click();
-        f.edit(box)->setText(text);
-        if (!open) {
-            f.button("CommPort_ToggleButton")->click();
-        }
-        MessageBoxCatcher catcher;
-        f.button("Setup_Command")->click();
-        QCOMPARE(catcher.texts, messages);
-        if (!open) {
-            f.button("CommPort_ToggleButton")->click();
-        }
-        f.port->written.clear();
-        f.tick(3);
-        QCOMPARE(f.port->written, QList<QByteArray>{hex("05 01 0F 00 15")});
-    }
-
-    // Every change of the address entry is checked; a refused one becomes 1.
-    void addressEntry() {
-        FormFixture f;
-        f.show();
-        MessageBoxCatcher catcher;
-        QTest::keyClicks(f.edit("AddrText1"), "25");
-        QCOMPARE(catcher.texts, QStringList{"Data error！"});
-        QCOMPARE(f.text("AddrText1"), QStringLiteral("1"));
-        QTest::keyClick(f.edit("AddrText1"), Qt::Key_Backspace);
-        QCOMPARE(catcher.texts, (QStringList{"Data error！", "Data error！"}));
-        QCOMPARE(f.text("AddrText1"), QStringLiteral("1"));
-        QTest::keyClicks(f.edit("AddrText1"), "3");
-        QCOMPARE(f.text("AddrText1"), QStringLiteral("13"));
-        QCOMPARE(catcher.texts.size(), 2);
-    }
-
-    // "Send addr" writes 1..20 to the address in use, which stays in use.
-    void sendAddress_data() {
-        QTest::addColumn<QString>("entry"); // "-": never touched
-        QTest::addColumn<QByteArray>("frame");
-        QTest::newRow("3") << "3" << hex("05 01 1E 1C 01 03 44");
-        QTest::newRow("untouched box") << "-" << QByteArray();
-        QTest::newRow("negative") << "-3" << QByteArray();
-    }
-    void sendAddress() {
-        QFETCH(QString, entry);
-        QFETCH(QByteArray, frame);
-        FormFixture f;
-        f.openPort();
-        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
-        if (entry != "-") {
-            f.edit("AddrText1")->setText(entry);
-        }
-        MessageBoxCatcher catcher;
-        f.button("Addr_Command1")->click();
-        QCOMPARE(catcher.texts, frame.isEmpty() ? QStringList{"Data error！"} : QStringList{});
-        f.tick(4);
-        const QByteArray poll = hex("05 01 0F 00 15");
-        QCOMPARE(f.port->written, (frame.isEmpty() ? QList<QByteArray>{poll}
-                                                   : QList<QByteArray>{frame, poll}));
+        QVERIFY(!f.messages.anyIcon);
     }
 
     // A 1366×768 laptop screen leaves about 1366×700 to a window; at a
@@ -551,7 +443,6 @@ private slots:
             f.edit(setPoint.entryName)->setText(QString::number(setPoint.range.minimum));
         }
         expected << "SetupT_Text" << "Copy_Command";
-        MessageBoxCatcher catcher;
         f.edit("AddrText1")->setFocus();
         QStringList seen;
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -560,7 +451,7 @@ private slots:
             seen << f.form->focusWidget()->objectName();
         }
         QCOMPARE(seen, expected);
-        QCOMPARE(catcher.texts, QStringList{});
+        QCOMPARE(f.messages.texts, QStringList{});
     }
 
     void serialDeviceOrder_data() {
@@ -583,20 +474,6 @@ private slots:
         QCOMPARE(brisco::app::devicePathFor(3, "/dev/pts/7", expected), QStringLiteral("/dev/pts/7"));
     }
 
-    void messageAfterTheTick() {
-        FormFixture f;
-        f.openPort();
-        f.edit("TextBox1")->setText(QStringLiteral("TEC"));
-        f.edit("SetupT_Text")->setText(QStringLiteral("88"));
-        f.button("Command3")->click();
-        MessageBoxCatcher catcher;
-        f.tick(2);
-        QVERIFY(catcher.texts.isEmpty()); // the tick never waits for the operator
-        QTRY_COMPARE(catcher.texts, QStringList{QStringLiteral("Data error！")});
-        QCOMPARE(catcher.titles, QStringList{QStringLiteral("Brisco_v20E")});
-        QVERIFY(!catcher.anyIcon);
-        QVERIFY(f.port->written.isEmpty());
-    }
 };
 
 QTEST_MAIN(TestMainForm)
