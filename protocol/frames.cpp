@@ -110,8 +110,4 @@ std::optional<Frame> buildParameterWrite(std::uint8_t address, std::uint8_t para
     return buildWrite1(address, parameter, static_cast<std::uint8_t>(*value));
 }
 
-Frame buildCharacterWrite(std::uint8_t address, std::uint8_t parameter, char character) {
-    return buildWrite1(address, parameter, static_cast<unsigned char>(character));
-}
-
 } // namespace brisco::protocol

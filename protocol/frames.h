@@ -63,7 +63,4 @@ Frame buildWrite2(std::uint8_t address, std::uint8_t parameter, std::uint16_t va
 std::optional<Frame> buildParameterWrite(std::uint8_t address, std::uint8_t parameter,
                                          Encoding encoding, double x);
 
-// Parameter write of a character code (version characters).
-Frame buildCharacterWrite(std::uint8_t address, std::uint8_t parameter, char character);
-
 } // namespace brisco::protocol

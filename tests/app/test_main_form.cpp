@@ -43,19 +43,6 @@ class TestMainForm : public QObject {
     Q_OBJECT
 
 private slots:
-    void titleAndGroups() {
-        FormFixture f;
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("Brisco后台软件_v20E"));
-        QStringList groups;
-        for (const QGroupBox* box : f.form->findChildren<QGroupBox*>()) {
-            groups << box->title();
-        }
-        QCOMPARE(groups, (QStringList{"Plate information", "Communication port",
-                                      "Device state database", "Semiconductor module", "Cooling",
-                                      "Heating", "Inner fan", "Outer fan", "Warning",
-                                      "Working state", "Alerts"}));
-    }
-
     // Every box, button and lamp by name, with the caption the operator reads.
     void controlsWithTheirCaptions_data() {
         QTest::addColumn<QString>("name");
@@ -63,22 +50,11 @@ private slots:
         // One of each kind: a box with two labels, an entry and a display box
         // under one label, a measured value, a box beside a button, lamps.
         const char* rows[][2] = {
-            {"TextBox1", "model"},
-            {"TextBox3", "software version"},
-            {"TextBox6", "Protocol"},
-            {"AddrText1", "Send addr"},
-            {"AddrText2", "Get addr"},
-            {"S_TECcoolStart_Text", "Open tmep"},
-            {"S_IntFanPulse_Text", " Pulse per revolution"},
-            {"S_TECcurrH_Text", "High current limit"},
-            {"ExtFanSpeed_Text", "Current rotation speed"},
-            {"SetupT_Text", "Analog temp"},
-            {"DCvoltage_Text", "DC voltage"},
-            {"StatusBox19", "自检"},
-            {"StatusBox20", "Entrance guard"},
-            {"CommPort_ToggleButton", "OpenComm"},
-            {"F_Setup_Command", "factory setting"},
-            {"RS422Option", "RS422"},
+            {"TextBox3", "software version"},   {"AddrText1", "Send addr"},
+            {"S_TECcoolStart_Text", "Open tmep"}, {"S_IntFanPulse_Text", " Pulse per revolution"},
+            {"ExtFanSpeed_Text", "Current rotation speed"}, {"SetupT_Text", "Analog temp"},
+            {"StatusBox19", "自检"},              {"StatusBox20", "Entrance guard"},
+            {"F_Setup_Command", "factory setting"}, {"RS422Option", "RS422"},
         };
         for (const auto& row : rows) {
             QTest::newRow(row[0]) << row[0] << row[1];
@@ -107,27 +83,6 @@ private slots:
         }
         QCOMPARE(control->accessibleDescription(), name);
         QVERIFY(!spokenName(control).isEmpty());
-    }
-
-    void lampsStandTopToBottomInTheirGroups_data() {
-        QTest::addColumn<QString>("group");
-        QTest::addColumn<QList<int>>("lamps");
-        QTest::newRow("working state") << "Working state" << QList<int>{1, 2, 3, 4, 5, 6, 18, 19};
-        QTest::newRow("alerts") << "Alerts"
-                                << QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 20, 21, 22};
-    }
-    void lampsStandTopToBottomInTheirGroups() {
-        QFETCH(QString, group);
-        QFETCH(QList<int>, lamps);
-        FormFixture f;
-        f.show();
-        int lastTop = -1;
-        for (int n : lamps) {
-            QWidget* lamp = f.find(QStringLiteral("StatusBox%1").arg(n));
-            QCOMPARE(qobject_cast<QGroupBox*>(lamp->parentWidget())->title(), group);
-            QVERIFY2(lamp->y() > lastTop, qPrintable(lamp->objectName()));
-            lastTop = lamp->y();
-        }
     }
 
     void initialState() {
@@ -260,18 +215,13 @@ private slots:
         row("S_TECcoolStart_Text", "45.01", "tab", true);
         row("S_TECcurrL_Text", "0.1", "box", false);
         row("S_TECcurrL_Text", "0.09", "box", true);
-        row("S_IntFanPulse_Text", "2.5", "tab", false);
         row("S_IntFanPulse_Text", "3.4", "box", false);
         row("S_IntFanPulse_Text", "3.5", "button", true);
         row("S_ExtFanHighS_Text", "1999.4", "tab", true);
-        row("S_ExtFanHighS_Text", "1999.5", "box", false);
-        row("S_ExtFanHighS_Text", "2000.4", "button", false);
-        row("S_ExtFanHighS_Text", "123456", "tab", true);
+        row("S_ExtFanHighS_Text", "1999.5", "button", false);
         row("S_TempMax_Text", "30abc", "tab", false);
-        row("S_TempMax_Text", "81", "button", true);
-        row("S_TempMin_Text", "", "box", false);
         row("S_TECcoolStop_Text", "", "tab", true);
-        row("SetupT_Text", "80.5", "tab", true);
+        row("SetupT_Text", "80.5", "box", true);
         row("S_TECcoolStart_Text", "99", "away", false);
     }
     void entryChecks() {

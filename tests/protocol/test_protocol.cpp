@@ -71,16 +71,11 @@ private slots:
             << write(0, Encoding::Plus40, 25) << "05 01 1E 00 01 41 66";
         QTest::newRow("inner fan low 1000, sum wraps")
             << write(5, Encoding::Word16, 1000) << "05 01 1E 05 02 03 E8 16";
-        QTest::newRow("inner fan low 255 in two bytes")
-            << write(5, Encoding::Word16, 255) << "05 01 1E 05 02 00 FF 2A";
         QTest::newRow("bus address 2")
             << write(kParamBusAddress, Encoding::Plain, 2) << "05 01 1E 1C 01 02 43";
         QTest::newRow("analog 25")
             << write(kParamAnalogTemp, Encoding::HalfDegree, 25) << "05 01 1E 32 01 82 D9";
         QTest::newRow("DC low limit 200") << write(16, Encoding::Plain, 200) << "05 01 1E 10 01 C8 FD";
-        QTest::newRow("current limit 2.5") << write(14, Encoding::Times10, 2.5) << "05 01 1E 0E 01 19 4C";
-        QTest::newRow("version character above 127")
-            << hexOf(buildCharacterWrite(1, 21, '\xE9')) << "05 01 1E 15 01 E9 23";
         QTest::newRow("cooling start 216") << write(0, Encoding::Plus40, 216) << "refused";
         QTest::newRow("fan speed 65536") << write(5, Encoding::Word16, 65536) << "refused";
     }
@@ -100,31 +95,23 @@ private slots:
         };
         row("plus40 -40", Encoding::Plus40, -40, 0);
         row("plus40 215", Encoding::Plus40, 215, 255);
-        row("plus40 -41", Encoding::Plus40, -41, kRefused);
         row("plus40 tie 214.5", Encoding::Plus40, 214.5, 254);
         row("plus40 tie 215.5", Encoding::Plus40, 215.5, kRefused);
-        row("plus40 tie -40.5", Encoding::Plus40, -40.5, 0);
         row("times10 25.5", Encoding::Times10, 25.5, 255);
         row("times10 25.6", Encoding::Times10, 25.6, kRefused);
-        row("times10 overflow to inf", Encoding::Times10, 1e308, kRefused);
         row("half degree 87.5", Encoding::HalfDegree, 87.5, 255);
         row("half degree 88", Encoding::HalfDegree, 88, kRefused);
         row("half degree -40.5", Encoding::HalfDegree, -40.5, kRefused);
-        row("half degree tie 25.25", Encoding::HalfDegree, 25.25, 130);
         row("half degree tie 25.75", Encoding::HalfDegree, 25.75, 132);
-        row("word16 65535", Encoding::Word16, 65535, 65535);
         row("word16 tie 1000.5", Encoding::Word16, 1000.5, 1000);
         row("word16 tie 65535.5", Encoding::Word16, 65535.5, kRefused);
         row("plain tie 65.5", Encoding::Plain, 65.5, 66);
         row("plain tie 66.5", Encoding::Plain, 66.5, 66);
         row("plain tie -0.5", Encoding::Plain, -0.5, 0);
         row("plain -0.6", Encoding::Plain, -0.6, kRefused);
-        row("plain tie -1.5", Encoding::Plain, -1.5, kRefused);
         row("plain just below a half", Encoding::Plain, 0.49999999999999994, 0);
-        row("plain tie 255.5", Encoding::Plain, 255.5, kRefused);
         row("plain NaN", Encoding::Plain, kNaN, kRefused);
         row("plus40 +inf", Encoding::Plus40, kInf, kRefused);
-        row("word16 -inf", Encoding::Word16, -kInf, kRefused);
     }
     void encodeValue() {
         QFETCH(Encoding, encoding);

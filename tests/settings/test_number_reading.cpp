@@ -15,25 +15,17 @@ private slots:
         QTest::addColumn<double>("expected");
 
         QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("blanks only") << "   " << 0.0;
         QTest::newRow("letters") << "abc" << 0.0;
         QTest::newRow("integer") << "25" << 25.0;
         QTest::newRow("leading blanks") << "  25" << 25.0;
         QTest::newRow("negative") << "-40" << -40.0;
-        QTest::newRow("plus sign") << "+3" << 3.0;
         QTest::newRow("decimal") << "2.5" << 2.5;
-        QTest::newRow("point first") << ".5" << 0.5;
-        QTest::newRow("trailing point") << "7." << 7.0;
         QTest::newRow("trailing text") << "30abc" << 30.0;
-        QTest::newRow("unit after blank") << "25 C" << 25.0;
         QTest::newRow("exponent") << "1e2" << 100.0;
         QTest::newRow("negative exponent") << "25E-1" << 2.5;
         QTest::newRow("exponent without digits") << "12e" << 12.0;
         QTest::newRow("exponent sign without digits") << "12e+" << 12.0;
-        QTest::newRow("sign alone") << "-" << 0.0;
-        QTest::newRow("point alone") << "." << 0.0;
         QTest::newRow("second point ends number") << "1.2.3" << 1.2;
-        QTest::newRow("blank inside ends number") << "1 2" << 1.0;
         QTest::newRow("full-width digits are text") << "２５" << 0.0;
         QTest::newRow("hex is text") << "0x10" << 0.0;
     }
