@@ -10,6 +10,8 @@
 #include "fake_comm_port.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -71,7 +73,9 @@ struct FormFixture {
         }
         return nullptr;
     }
-    QWidget* window(const QString& name) const { return form->findChild<QWidget*>(name); }
+    QWidget* window(const QString& name) const {
+        return name == form->objectName() ? form.get() : form->findChild<QWidget*>(name);
+    }
     QLineEdit* edit(const QString& name) const { return find<QLineEdit>(name); }
     QString text(const QString& name) const { return edit(name)->text(); }
     QAbstractButton* button(const QString& name) const { return find<QAbstractButton>(name); }
@@ -101,17 +105,21 @@ struct FormFixture {
     }
 
     // Runs the steps, separated by ";", and stops at the first that fails:
-    //   open | toggle | unplug | tick [N] | spin (the event loop's turn)
+    //   ports [N ...] (those that open) | refuse N | open | toggle | unplug
+    //   step (the port selector) | tick [N] | spin (the event loop's turn)
     //   feed HEX | noise N | status OFFSET=VALUE ... | info TEXT
     //   factory HEX (its twelve data bytes) | locale NAME
     //   set BOX [TEXT] | type BOX TEXT | key WIDGET KEY | click BUTTON
+    //   show (the main window) | activate WINDOW | close WINDOW | focus WIDGET
     //   wrote HEX      the next block written since the last look
     //   quiet          nothing more was written
-    //   shows BOX [TEXT] | checked BUTTON 0|1 | shown WINDOW 0|1
+    //   opened N | closed | opens N | closes N (calls so far) | waiting N (bytes unread)
+    //   shows NAME [TEXT] (a box's, button's or label's text) | tip NAME TEXT
+    //   checked NAME 0|1 | visible NAME 0|1 | shown WINDOW 0|1 | spoken NAME TEXT
     //   told TEXT      the next message box, once the event loop has turned
     //   untold         no message box yet, without a turn of the event loop
     //   lamps CODES    the 22 lamp codes as digits
-    // Boxes and buttons of other windows are named WINDOW/NAME.
+    // Widgets of other windows are named WINDOW/NAME.
     void run(const QString& script) {
         for (const QString& step : script.split(u';')) {
             const QString command = step.trimmed().section(u' ', 0, 0);
@@ -122,7 +130,43 @@ struct FormFixture {
             if (command == "told" || command == "spin") {
                 QCoreApplication::processEvents();
             }
-            if (command == "open") {
+            if (command == "ports" || command == "refuse") {
+                QSet<int> numbers;
+                for (const QString& number : rest.split(u' ', Qt::SkipEmptyParts)) {
+                    numbers << number.toInt();
+                }
+                (command == "ports" ? port->available : port->failing) = numbers;
+            } else if (command == "step") {
+                find<QAbstractSlider>(QStringLiteral("CommPortVScroll"))
+                    ->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            } else if (command == "show") {
+                show();
+            } else if (command == "focus") {
+                find(rest)->setFocus();
+            } else if (command == "activate") {
+                window(rest)->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(window(rest)));
+            } else if (command == "close") {
+                window(rest)->close();
+            } else if (command == "opened") {
+                QVERIFY(port->isOpen());
+                QCOMPARE(port->openedNumber, rest.toInt());
+            } else if (command == "closed") {
+                QVERIFY(!port->isOpen());
+            } else if (command == "opens") {
+                QCOMPARE(port->openCalls, rest.toInt());
+            } else if (command == "closes") {
+                QCOMPARE(port->closeCalls, rest.toInt());
+            } else if (command == "waiting") {
+                QCOMPARE(port->incoming.size(), rest.toInt());
+            } else if (command == "tip") {
+                QCOMPARE(find(name)->toolTip(), text);
+            } else if (command == "visible") {
+                QCOMPARE(find(name)->isVisibleTo(form.get()), text == "1");
+            } else if (command == "spoken") {
+                QCOMPARE(QAccessible::queryAccessibleInterface(find(name))->text(QAccessible::Name),
+                         text);
+            } else if (command == "open") {
                 openPort();
             } else if (command == "toggle") {
                 button(QStringLiteral("CommPort_ToggleButton"))->click();
@@ -163,8 +207,8 @@ struct FormFixture {
             } else if (command == "quiet") {
                 QCOMPARE(port->written.mid(checkedWrites), QList<QByteArray>());
             } else if (command == "shows") {
-                QVERIFY2(edit(name), qPrintable(where));
-                QCOMPARE(edit(name)->text(), text);
+                QVERIFY2(find(name), qPrintable(where));
+                QCOMPARE(find(name)->property("text").toString(), text);
             } else if (command == "told") {
                 QVERIFY2(checkedMessages < messages.texts.size(), qPrintable(where + " untold"));
                 QCOMPARE(messages.texts[checkedMessages++], rest);

@@ -12,10 +12,6 @@ QLineEdit* passwordBox(const FormFixture& f) {
     return f.form->findChild<QLineEdit*>(QStringLiteral("Password_TextBox"));
 }
 
-bool factoryShown(const FormFixture& f) {
-    return f.window("F_Setup_Form") && f.window("F_Setup_Form")->isVisible();
-}
-
 // A factory reply with these data bytes at offsets 5..16.
 QByteArray factoryReply(const QByteArray& data) {
     return framed(hex("06 01 0F 03 0C") + data);
@@ -27,70 +23,65 @@ class TestFactory : public QObject {
     Q_OBJECT
 
 private slots:
-    void accessCode_data() {
-        QTest::addColumn<QString>("typed"); // "<" deletes the first character
-        QTest::addColumn<bool>("opens");
-        QTest::newRow("the code") << "KT508" << true;
-        QTest::newRow("four characters of it") << "KT50" << false;
-        QTest::newRow("other letter case") << "kt508" << false;
-        QTest::newRow("another last character") << "KT509" << false;
-        QTest::newRow("one more in front") << "XKT508" << false;
-        QTest::newRow("the one in front deleted") << "XKT508<" << true;
-    }
-    void accessCode() {
-        QFETCH(QString, typed);
-        QFETCH(bool, opens);
-        FormFixture f;
-        f.button("F_Setup_Command")->click();
-        QWidget* gate = f.window("Password_Form");
-        QCOMPARE(gate->windowTitle(), QStringLiteral("密码"));
-        QVERIFY(gate->isVisible());
-        QLineEdit* box = passwordBox(f);
-        QCOMPARE(box->echoMode(), QLineEdit::Password);
-        QCOMPARE(box->maxLength(), 10);
-        for (const QChar c : typed) {
-            if (c == u'<') {
-                QTest::keyClick(box, Qt::Key_Home);
-                QTest::keyClick(box, Qt::Key_Delete);
-            } else {
-                QTest::keyClicks(box, c);
-            }
-            // Nothing opens before the last character.
-            QCOMPARE(factoryShown(f), opens && c == typed.back());
+    // What the operator does with the access code and the factory window,
+    // and what must follow.
+    void scripts_data() {
+        QTest::addColumn<QString>("script");
+        const auto row = [](const char* name, const char* script) {
+            QTest::newRow(name) << QString::fromUtf8(script);
+        };
+        const char* gate = "click F_Setup_Command; type Password_Form/Password_TextBox ";
+        const char* opened = "click F_Setup_Command; type Password_Form/Password_TextBox KT508; ";
+        row("the code opens at its fifth character, with no key to confirm",
+            "click F_Setup_Command; shown Password_Form 1; type Password_Form/Password_TextBox KT50; "
+            "shown F_Setup_Form 0; type Password_Form/Password_TextBox 8; shown F_Setup_Form 1; "
+            "shown Password_Form 0");
+        for (const char* typed : {"kt508", "KT509", "XKT508"}) {
+            QTest::addRow("%s does not open", typed)
+                << QString::fromLatin1(QByteArray(gate) + typed +
+                                       "; shown F_Setup_Form 0; shown Password_Form 1");
         }
-        QCOMPARE(gate->isVisible(), !opens);
+        row("the character in front deleted, it opens",
+            "click F_Setup_Command; type Password_Form/Password_TextBox XKT508; "
+            "key Password_Form/Password_TextBox Home; shown F_Setup_Form 0; "
+            "key Password_Form/Password_TextBox Delete; shown F_Setup_Form 1");
+        row("asked afresh each time; the gate waits while the factory window is shown",
+            "show; click F_Setup_Command; type Password_Form/Password_TextBox KT5; "
+            "activate Main_Form; activate Password_Form; shows Password_Form/Password_TextBox; "
+            "type Password_Form/Password_TextBox KT508; shown F_Setup_Form 1; "
+            "click F_Setup_Command; shown Password_Form 0; close F_Setup_Form; "
+            "click F_Setup_Command; shown Password_Form 1; shows Password_Form/Password_TextBox; "
+            "close Main_Form; shown Password_Form 0");
+        row("send setup, whatever the port; the factory queries only while it is shown",
+            (QByteArray(opened) +
+             "set F_Setup_Form/S_H_Fan_Text 30; click F_Setup_Form/F_Setup_Command; open; "
+             "set TextBox1 TEC; tick 2; wrote 05 01 1E 1B 01 1E 5E; tick 8; wrote 05 01 0F 00 15; "
+             "wrote 05 01 0F 00 15; wrote 05 01 0F 03 18; close F_Setup_Form; tick 4; "
+             "wrote 05 01 0F 00 15; quiet")
+                .constData());
+        for (const char* value : {"100", "101", ""}) {
+            QTest::addRow("hydrogen period %s, left by Tab", value)
+                << QString::fromUtf8(QByteArray(opened) +
+                                     "activate F_Setup_Form; set F_Setup_Form/S_H_Fan_Text " +
+                                     value + "; focus F_Setup_Form/S_H_Fan_Text; "
+                                     "key F_Setup_Form/S_H_Fan_Text Tab; " +
+                                     (QByteArray(value) == "101" ? "told 数据错误！" : "spin; untold") +
+                                     "; shows F_Setup_Form/S_H_Fan_Text " + value);
+        }
     }
-
-    // Each time the window becomes active its box is empty again; "factory
-    // setting" does nothing while the factory window is shown, and asks for
-    // the code again once it was closed.
-    void gateAgain() {
+    void scripts() {
+        QFETCH(QString, script);
         FormFixture f;
-        f.button("F_Setup_Command")->click();
-        QTest::keyClicks(passwordBox(f), "KT5");
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-        f.window("Password_Form")->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f.window("Password_Form")));
-        QVERIFY(passwordBox(f)->text().isEmpty());
-        QTest::keyClicks(passwordBox(f), "KT508");
-        QVERIFY(factoryShown(f));
-        f.button("F_Setup_Command")->click();
-        QVERIFY(!f.window("Password_Form")->isVisible());
-        f.window("F_Setup_Form")->close();
-        f.button("F_Setup_Command")->click();
-        QVERIFY(f.window("Password_Form")->isVisible());
-        QVERIFY(passwordBox(f)->text().isEmpty());
-        // Closing the main window closes the others.
-        f.form->close();
-        QVERIFY(!f.window("Password_Form")->isVisible());
+        f.run(script);
     }
 
     void factoryWindow() {
         FormFixture f;
         f.button("F_Setup_Command")->click();
+        QWidget* gate = f.window("Password_Form");
+        QCOMPARE(gate->windowTitle(), QStringLiteral("密码"));
+        QCOMPARE(passwordBox(f)->echoMode(), QLineEdit::Password);
+        QCOMPARE(passwordBox(f)->maxLength(), 10);
         QTest::keyClicks(passwordBox(f), "KT508");
         QWidget* factory = f.window("F_Setup_Form");
         QCOMPARE(factory->windowTitle(), QStringLiteral("厂家设定"));
@@ -208,39 +199,6 @@ private slots:
     // What the operator changes goes out from the factory window's button,
     // whatever the port, and only while the factory window is shown do the
     // queries go out.
-    void sendSetup() {
-        FormFixture f;
-        f.run("click F_Setup_Command; type Password_Form/Password_TextBox KT508; "
-              "set F_Setup_Form/S_H_Fan_Text 30; click F_Setup_Form/F_Setup_Command; open; "
-              "set TextBox1 TEC; tick 2; wrote 05 01 1E 1B 01 1E 5E; tick 8; "
-              "wrote 05 01 0F 00 15; wrote 05 01 0F 00 15; wrote 05 01 0F 03 18; quiet");
-        f.window("F_Setup_Form")->close();
-        f.run("tick 4; wrote 05 01 0F 00 15; quiet");
-    }
-
-    void hydrogenPeriodCheck_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("100") << "100" << QStringList{};
-        QTest::newRow("101") << "101" << QStringList{"数据错误！"};
-        QTest::newRow("empty") << "" << QStringList{};
-    }
-    void hydrogenPeriodCheck() {
-        QFETCH(QString, text);
-        QFETCH(QStringList, messages);
-        FormFixture f;
-        f.button("F_Setup_Command")->click();
-        QTest::keyClicks(passwordBox(f), "KT508");
-        QWidget* factory = f.window("F_Setup_Form");
-        QVERIFY(QTest::qWaitForWindowActive(factory));
-        QLineEdit* box = factory->findChild<QLineEdit*>("S_H_Fan_Text");
-        box->setText(text);
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_Tab);
-        QCoreApplication::processEvents();
-        QCOMPARE(f.messages.texts, messages);
-        QCOMPARE(box->text(), text);
-    }
 };
 
 QTEST_MAIN(TestFactory)

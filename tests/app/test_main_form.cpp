@@ -105,101 +105,6 @@ private slots:
         QVERIFY(!f.find("CommPortVScroll")->isVisibleTo(f.form.get()));
     }
 
-    void portScan_data() {
-        QTest::addColumn<QList<int>>("ports");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("1 and 3") << QList<int>{1, 3} << QStringList{"COM1", "COM3"};
-        QTest::newRow("only 2") << QList<int>{2} << QStringList{"COM2"};
-        QTest::newRow("all three") << QList<int>{1, 2, 3} << QStringList{"COM1", "COM2", "COM3"};
-        QTest::newRow("4 is never tried") << QList<int>{4} << QStringList{};
-    }
-    void portScan() {
-        QFETCH(QList<int>, ports);
-        QFETCH(QStringList, names);
-        FormFixture f(QSet<int>(ports.begin(), ports.end()));
-        f.tick();
-        QCOMPARE(f.text("CommPortText"), names.value(0));
-        QCOMPARE(f.find("CommPortVScroll")->isVisibleTo(f.form.get()), names.size() > 1);
-        QVERIFY(!f.port->isOpen());
-        // The selector steps through the names found and wraps to the first.
-        auto* selector = f.find<QScrollBar>("CommPortVScroll");
-        for (qsizetype i = 1; i <= names.size(); ++i) {
-            selector->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            QCOMPARE(f.text("CommPortText"), names[i % names.size()]);
-        }
-    }
-
-    void scanRepeatsUntilAPortIsFound() {
-        FormFixture f(QSet<int>{});
-        f.tick(3);
-        QCOMPARE(f.port->openCalls, 9);
-        QVERIFY(f.text("CommPortText").isEmpty());
-        f.port->available = {2};
-        f.tick();
-        QCOMPARE(f.text("CommPortText"), QStringLiteral("COM2"));
-        f.port->available = {1, 2};
-        f.tick(2);
-        QCOMPARE(f.port->openCalls, 12); // never again once a port is known
-        QCOMPARE(f.text("CommPortText"), QStringLiteral("COM2"));
-    }
-
-    void toggleOpensThePortShown() {
-        FormFixture f(QSet<int>{1, 3});
-        f.tick();
-        f.find<QScrollBar>("CommPortVScroll")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(f.edit("CommPortText")->toolTip(), QStringLiteral("/dev/fake3"));
-        QAbstractButton* toggle = f.button("CommPort_ToggleButton");
-        toggle->click();
-        QVERIFY(f.port->isOpen());
-        QCOMPARE(f.port->openedNumber, 3);
-        QCOMPARE(toggle->text(), QStringLiteral("StopComm"));
-        QCOMPARE(spokenName(toggle), QStringLiteral("StopComm"));
-        QVERIFY(toggle->isChecked());
-        toggle->click();
-        QVERIFY(!f.port->isOpen());
-        QCOMPARE(toggle->text(), QStringLiteral("OpenComm"));
-        QVERIFY(!toggle->isChecked());
-    }
-
-    // No port known, a port that refuses to open, a port that vanishes: the
-    // button says "OpenComm" and nothing is read or sent.
-    void portThatCannotBeUsed_data() {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("none found") << "none";
-        QTest::newRow("refuses to open") << "refuses";
-        QTest::newRow("unplugged") << "unplugged";
-    }
-    void portThatCannotBeUsed() {
-        QFETCH(QString, how);
-        FormFixture f(how == "none" ? QSet<int>{} : QSet<int>{2});
-        f.tick();
-        f.port->failing = how == "refuses" ? QSet<int>{2} : QSet<int>{};
-        f.button("CommPort_ToggleButton")->click();
-        if (how == "unplugged") {
-            QVERIFY(f.port->isOpen());
-            f.port->unplug();
-        }
-        QCOMPARE(f.button("CommPort_ToggleButton")->text(), QStringLiteral("OpenComm"));
-        QVERIFY(!f.button("CommPort_ToggleButton")->isChecked());
-        f.port->feed(statusReply());
-        f.tick(8);
-        QVERIFY(f.port->written.isEmpty());
-        QCOMPARE(f.port->incoming.size(), 36);
-        QCOMPARE(f.port->openCalls, how == "none" ? 27 : 4);
-    }
-
-    void unloadClosesAnOpenPortOnly() {
-        FormFixture f;
-        f.tick();
-        const int closes = f.port->closeCalls;
-        FormFixture g;
-        g.openPort();
-        f.form->close();
-        g.form->close();
-        QCOMPARE(f.port->closeCalls, closes);
-        QVERIFY(!g.port->isOpen());
-    }
-
     // An entry box left by Tab, by a click on another box or on "Send set":
     // a value out of range is answered once, the text stays, and the focus
     // and the click go where the operator sent them.
@@ -280,6 +185,29 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(script);
         };
         const char* copied = "open; set TextBox1 TEC; status; tick; click Copy_Command; ";
+        row("ports 1 and 3: the selector steps, wraps, and the button opens what it shows",
+            "ports 1 3; tick; shows CommPortText COM1; visible CommPortVScroll 1; step; "
+            "shows CommPortText COM3; tip CommPortText /dev/fake3; step; shows CommPortText COM1; "
+            "step; toggle; opened 3; shows CommPort_ToggleButton StopComm; "
+            "spoken CommPort_ToggleButton StopComm; checked CommPort_ToggleButton 1; toggle; "
+            "closed; shows CommPort_ToggleButton OpenComm; checked CommPort_ToggleButton 0");
+        row("port 2 alone: no selector", "ports 2; tick; shows CommPortText COM2; "
+                                         "visible CommPortVScroll 0; opens 3");
+        row("port 4 is never tried", "ports 4; tick 2; shows CommPortText; opens 6");
+        row("the scan goes on until a port is found, then never again",
+            "ports; tick 3; opens 9; ports 2; tick; shows CommPortText COM2; ports 1 2; tick 2; "
+            "opens 12; shows CommPortText COM2");
+        row("no port found: the button does nothing",
+            "ports; tick; toggle; shows CommPort_ToggleButton OpenComm; closed; opens 3; "
+            "status; tick 8; quiet; waiting 36");
+        row("a port that refuses to open stays closed",
+            "ports 2; tick; refuse 2; toggle; shows CommPort_ToggleButton OpenComm; "
+            "checked CommPort_ToggleButton 0; closed; status; tick 8; quiet; waiting 36; opens 4");
+        row("a port that vanishes is closed once",
+            "ports 2; open; unplug; shows CommPort_ToggleButton OpenComm; "
+            "checked CommPort_ToggleButton 0; status; tick 8; quiet; waiting 36; opens 4");
+        row("closing the window closes an open port", "open; close Main_Form; closed");
+        row("and leaves a closed one alone", "tick; close Main_Form; closes 1");
         row("a status reply on screen",
             "open; status 10=5 11=220 19=25 21=63 22=16 23=36 24=4 25=254 26=255 27=254 29=255 "
             "30=255 31=5 32=220 33=3 34=232; tick; shows IntFanLowS_Text 1500; "
