@@ -23,7 +23,7 @@ SimServer::SimServer(const SimOptions& options, quint32 seed, QObject* parent)
     : QObject(parent)
     , m_options(options)
     , m_random(seed)
-    , m_controller(options.controller, m_random)
+    , m_controller(options.controller, seed)
     , m_faults(options.faults, m_random)
     , m_terminal(new PseudoTerminal(this))
     , m_sendTimer(new QTimer(this)) {
@@ -74,10 +74,8 @@ double SimServer::now() const {
 void SimServer::onReceived(const QByteArray& bytes) {
     const double time = now();
     trace(QStringLiteral("rx"), bytes);
-    m_controller.step(time - m_lastStep);
-    m_lastStep = time;
     m_faults.requestReceived(bytes, time);
-    for (const Exchange& exchange : m_controller.receive(bytes)) {
+    for (const Exchange& exchange : m_controller.receive(bytes, time)) {
         trace(QStringLiteral("req"), exchange.request);
         m_faults.replyReady(exchange.reply, time);
     }

@@ -50,7 +50,6 @@ private:
     PseudoTerminal* m_terminal;
     QTimer* m_sendTimer;
     QElapsedTimer m_clock;
-    double m_lastStep = 0.0;
     bool m_linked = false;
 };
 
