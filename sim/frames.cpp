@@ -27,25 +27,19 @@ QByteArray refusal(quint8 address) {
     return QByteArray(1, static_cast<char>(kRefusalStart)) + static_cast<char>(address);
 }
 
-ReplyKind replyKind(QByteArrayView frame) {
-    if (frame.size() == 2 && static_cast<quint8>(frame[0]) == kRefusalStart)
-        return ReplyKind::Refusal;
-    if (frame.size() < 5 || static_cast<quint8>(frame[0]) != kReplyStart)
-        return ReplyKind::Other;
-    const auto command = static_cast<quint8>(frame[2]);
-    if (command == kCommandWrite)
-        return ReplyKind::WriteAck;
-    constexpr ReplyKind kReads[] = {ReplyKind::Status, ReplyKind::Address, ReplyKind::DeviceInfo,
-                                    ReplyKind::Factory};
-    const auto subCommand = static_cast<quint8>(frame[3]);
-    return command == kCommandRead && subCommand <= kReadFactory ? kReads[subCommand]
-                                                                 : ReplyKind::Other;
-}
-
-QString replyKindName(ReplyKind kind) {
-    static const char* const kNames[] = {"status", "address", "info", "factory",
-                                         "ack",    "refusal", "other"};
-    return QString::fromLatin1(kNames[static_cast<int>(kind)]);
+QString replyKind(QByteArrayView frame) {
+    const auto at = [frame](int offset) {
+        return static_cast<quint8>(frame[offset]);
+    };
+    if (frame.size() == 2 && at(0) == kRefusalStart)
+        return QStringLiteral("refusal");
+    if (frame.size() < 5 || at(0) != kReplyStart)
+        return QStringLiteral("other");
+    if (at(2) == kCommandWrite)
+        return QStringLiteral("ack");
+    static const char* const kReads[] = {"status", "address", "info", "factory"};
+    return QString::fromLatin1(at(2) == kCommandRead && at(3) <= kReadFactory ? kReads[at(3)]
+                                                                              : "other");
 }
 
 } // namespace brisco::sim

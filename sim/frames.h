@@ -33,9 +33,7 @@ bool checksumMatches(QByteArrayView frame);
 QByteArray reply(quint8 address, quint8 command, quint8 selector, QByteArrayView data);
 QByteArray refusal(quint8 address);
 
-enum class ReplyKind { Status, Address, DeviceInfo, Factory, WriteAck, Refusal, Other };
-
-ReplyKind replyKind(QByteArrayView frame);
-QString replyKindName(ReplyKind kind);
+// status, address, info, factory, ack, refusal or other.
+QString replyKind(QByteArrayView frame);
 
 } // namespace brisco::sim

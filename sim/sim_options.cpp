@@ -1,5 +1,7 @@
 #include "sim/sim_options.h"
 
+#include "sim/frames.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 

@@ -17,7 +17,7 @@ QByteArray StatusFields::toReply(quint8 address) const {
 }
 
 std::optional<StatusFields> StatusFields::fromReply(QByteArrayView reply) {
-    if (reply.size() != kStatusReplyLength || replyKind(reply) != ReplyKind::Status ||
+    if (reply.size() != kStatusReplyLength || replyKind(reply) != u"status" ||
         !checksumMatches(reply))
         return std::nullopt;
     const auto byte = [reply](int offset) {
