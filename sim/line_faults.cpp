@@ -32,10 +32,10 @@ void LineFaults::replyReady(const QByteArray& reply, double now) {
         enqueue(now, {}, sent);
         return;
     }
-    if (m_config.refusePercent > uniform(0, 99)) {
+    if (chance(m_config.refusePercent)) {
         sent.fate = ReplyFate::Refused;
         sent.bytes = refusal(static_cast<quint8>(reply[1]));
-    } else if (sent.kind != u"refusal" && m_config.corruptPercent > uniform(0, 99)) {
+    } else if (sent.kind != u"refusal" && chance(m_config.corruptPercent)) {
         sent.fate = ReplyFate::Corrupted;
         sent.bytes.back() = static_cast<char>(sent.bytes.back() ^ uniform(1, 255));
     }
@@ -96,6 +96,11 @@ std::optional<double> LineFaults::nextDueTime() const {
 bool LineFaults::silentAt(double now) const {
     return m_config.silenceSeconds > 0.0 &&
            std::fmod(std::floor(now / m_config.silenceSeconds), 2.0) == 0.0;
+}
+
+bool LineFaults::chance(int percent) {
+    // A fault that is off draws nothing, so it leaves the others' draws alone.
+    return percent > 0 && uniform(0, 99) < percent;
 }
 
 int LineFaults::uniform(int low, int high) {

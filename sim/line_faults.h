@@ -80,6 +80,7 @@ private:
     };
 
     bool silentAt(double now) const;
+    bool chance(int percent);
     int uniform(int low, int high);
     // Bytes never go out earlier than anything queued before them, so frames
     // do not interleave.
