@@ -53,6 +53,7 @@ private slots:
         row("broadcast poll ignored", "05000F0014", "", 0);
         row("noise around a poll", "00FF06150F1E 05010F0015 AA55", "06010F001E", 36);
         row("bad checksum", "05010F0016 05010F0015", "06010F001E", 36);
+        row("bad checksum: a poll cut short", "05010F00 05010F0015", "06010F001E", 36);
     }
     void answers() {
         QFETCH(QByteArray, requests);
@@ -190,7 +191,6 @@ private slots:
         QFETCH(QStringList, arguments);
         const ParsedOptions parsed = parseSimOptions(QStringList{"brisco-sim"} + arguments);
         QVERIFY(!parsed.options && !parsed.helpRequested);
-        // The message names what is wrong.
         QVERIFY2(parsed.message.contains(arguments.first().section('-', -1)),
                  qPrintable(parsed.message));
     }
