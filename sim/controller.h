@@ -1,15 +1,15 @@
-// The virtual controller: takes the request bytes that reach it, answers the
-// requests addressed to it and keeps its cabinet running. It does no I/O.
+// The virtual controller: cuts the bytes that reach it into requests, answers
+// those addressed to it and keeps its parameters. Instead of a cabinet behind
+// it, its readings drift slowly with the simulated time. It does no I/O.
 #pragma once
 
-#include "sim/cabinet.h"
-#include "sim/parameters.h"
-#include "sim/request_parser.h"
+#include "sim/status_fields.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 
-#include <random>
+#include <array>
 
 namespace brisco::sim {
 
@@ -17,9 +17,8 @@ inline constexpr char kDefaultDeviceInfo[] = "TEC-48/1.0/VA2.1/";
 
 struct ControllerConfig {
     quint8 address = 1;
-    // Sent as it stands; its last byte is the terminator that the reader strips.
+    // Sent as it stands; its last byte is the terminator that the master strips.
     QByteArray deviceInfo = kDefaultDeviceInfo;
-    double innerCelsius = Cabinet::kDefaultInnerCelsius;
 };
 
 struct Exchange {
@@ -29,49 +28,39 @@ struct Exchange {
 
 class Controller {
 public:
-    // Older entries of the reply log are dropped beyond this many, so that a
-    // simulator left running for weeks does not grow without end.
-    static constexpr qsizetype kReplyLogLimit = 100000;
-
     struct Counters {
         qint64 accepted = 0;
         // Complete requests with a matching checksum for another address.
         qint64 ignored = 0;
+        // Dropped one at a time while looking for a request: noise, unknown
+        // commands and frames with a bad checksum.
         qint64 skippedBytes = 0;
     };
 
-    Controller(const ControllerConfig& config, std::mt19937& random);
+    // The seed shifts the drift, so that runs with different seeds differ.
+    Controller(const ControllerConfig& config, quint32 seed);
 
-    // Every request completed by bytes and addressed to this controller, each
-    // with the reply it gets (a refusal for a request it cannot carry out).
-    QList<Exchange> receive(QByteArrayView bytes);
+    // Every request that bytes complete and that is addressed to this
+    // controller, each with its reply (a refusal for a request it cannot carry
+    // out). now is the simulated time in seconds.
+    QList<Exchange> receive(QByteArrayView bytes, double now);
 
-    void step(double seconds);
-
-    quint8 address() const { return m_parameters.busAddress(); }
-    const Parameters& parameters() const { return m_parameters; }
-    const Cabinet& cabinet() const { return m_cabinet; }
-    Counters counters() const;
-
-    QByteArray lastStatusReply() const { return m_lastStatusReply; }
-    const QList<QByteArray>& replyLog() const { return m_replyLog; }
+    Counters counters() const { return m_counters; }
 
 private:
     bool addressedToMe(QByteArrayView request) const;
-    QByteArray answer(QByteArrayView request);
-    QByteArray answerRead(quint8 subCommand);
-    QByteArray answerWrite(QByteArrayView request);
-    void log(const QByteArray& reply);
+    QByteArray answer(QByteArrayView request, double now);
+    QByteArray write(QByteArrayView request);
+    StatusFields status(double now) const;
+    quint16 word(int parameter) const;
 
-    std::mt19937& m_random;
     QByteArray m_deviceInfo;
-    Parameters m_parameters;
-    Cabinet m_cabinet;
-    RequestParser m_parser;
-    qint64 m_accepted = 0;
-    qint64 m_ignored = 0;
-    QByteArray m_lastStatusReply;
-    QList<QByteArray> m_replyLog;
+    quint8 m_address;
+    double m_phase;
+    // Parameters 0..27: the set-points, then the factory values.
+    std::array<quint8, 28> m_parameters;
+    QByteArray m_pending;
+    Counters m_counters;
 };
 
 } // namespace brisco::sim

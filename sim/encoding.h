@@ -1,28 +1,25 @@
-// Byte encodings of the values in the status reply. Every encoder clamps, so a
-// value outside the range of its field never wraps into a different reading.
+// Temperatures in the status reply. Set-points and thresholds are whole
+// degrees plus 40; measured temperatures are half degrees, 2 T + 80, and stop
+// at 253, below the codes of an open (254) and a shorted (255) sensor.
 #pragma once
 
 #include <QtGlobal>
 
+#include <algorithm>
+#include <cmath>
+
 namespace brisco::sim::encoding {
 
-// Measured temperatures stop below 254 and 255, the codes of an open and a
-// shorted sensor.
-inline constexpr quint8 kMeasuredMax = 253;
+inline double setPointCelsius(quint8 byte) {
+    return byte - 40.0;
+}
 
-// Set-points and thresholds: whole degrees plus 40.
-quint8 setPointByte(double celsius);
-double setPointCelsius(quint8 byte);
+inline double measuredCelsius(quint8 byte) {
+    return (byte - 80.0) / 2.0;
+}
 
-// Measured temperatures: half degrees, 2 T + 80, never a fault code.
-quint8 measuredByte(double celsius);
-double measuredCelsius(quint8 byte);
-
-// Currents and the DC voltage travel in tenths.
-quint8 tenthsByte(double value);
-quint16 tenthsWord(double value);
-
-// Plain unsigned 16-bit readings such as fan speeds.
-quint16 wordValue(double value);
+inline quint8 measuredByte(double celsius) {
+    return static_cast<quint8>(std::clamp(std::lround(2.0 * celsius + 80.0), 0L, 253L));
+}
 
 } // namespace brisco::sim::encoding

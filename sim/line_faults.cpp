@@ -1,29 +1,25 @@
 #include "sim/line_faults.h"
 
+#include "sim/frames.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace brisco::sim {
 
-namespace {
-
-int uniform(std::mt19937& random, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
+QString SentReply::statsLine() const {
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(time, 0, 'f', 3)
+        .arg(kind, QString::fromLatin1(kFateNames[static_cast<int>(fate)]),
+             QString::fromLatin1(bytes.toHex(' ').toUpper()));
 }
-
-// Bytes that could start a frame would let the noise fake one.
-bool canStartFrame(int byte) {
-    return byte == kRequestStart || byte == kReplyStart || byte == kRefusalStart;
-}
-
-} // namespace
 
 LineFaults::LineFaults(const FaultConfig& config, std::mt19937& random)
     : m_config(config)
     , m_random(random) {}
 
 void LineFaults::requestReceived(QByteArrayView bytes, double now) {
-    if (!m_config.echo || bytes.isEmpty())
+    if (!m_config.echo)
         return;
     m_counters.echoBytes += bytes.size();
     enqueue(now, bytes.toByteArray());
@@ -38,28 +34,41 @@ void LineFaults::replyReady(const QByteArray& reply, double now) {
     }
     if (chance(m_config.refusePercent)) {
         sent.fate = ReplyFate::Refused;
-        sent.bytes = refusal(reply.size() > 1 ? static_cast<quint8>(reply[1]) : 0);
-    } else if (sent.kind != ReplyKind::Refusal && chance(m_config.corruptPercent)) {
+        sent.bytes = refusal(static_cast<quint8>(reply[1]));
+    } else if (sent.kind != u"refusal" && chance(m_config.corruptPercent)) {
         sent.fate = ReplyFate::Corrupted;
-        const auto damage = static_cast<quint8>(uniform(m_random, 1, 255));
-        sent.bytes.back() = static_cast<char>(static_cast<quint8>(sent.bytes.back()) ^ damage);
+        sent.bytes.back() = static_cast<char>(sent.bytes.back() ^ uniform(1, 255));
     }
 
     double time = now + m_config.delayMs / 1000.0;
     if (m_config.noise) {
-        const QByteArray noise = noiseBurst();
+        QByteArray noise;
+        for (const int count = uniform(0, kMaxNoiseBytes); noise.size() < count;) {
+            // A start byte in the noise could fake a frame.
+            const int byte = uniform(0, 255);
+            if (byte != kRequestStart && byte != kReplyStart && byte != kRefusalStart)
+                noise.append(static_cast<char>(byte));
+        }
         m_counters.noiseBytes += noise.size();
-        if (!noise.isEmpty())
-            enqueue(time, noise);
+        enqueue(time, noise);
     }
-    const QList<qsizetype> ends = pieceEnds(sent.bytes.size());
+    // Where each piece ends, in order: one piece unless the line splits replies.
+    QList<qsizetype> ends;
+    const qsizetype size = sent.bytes.size();
+    for (const int pieces = m_config.split ? uniform(1, kMaxPieces) : 1;
+         ends.size() < qMin<qsizetype>(pieces - 1, size - 1);) {
+        const qsizetype cut = uniform(1, int(size) - 1);
+        if (!ends.contains(cut))
+            ends.append(cut);
+    }
+    std::sort(ends.begin(), ends.end());
+    ends.append(size);
     qsizetype from = 0;
     for (const qsizetype end : ends) {
         if (from > 0)
-            time += uniform(m_random, 0, kMaxGapMs) / 1000.0;
-        const bool last = end == sent.bytes.size();
+            time += uniform(0, kMaxGapMs) / 1000.0;
         enqueue(time, sent.bytes.sliced(from, end - from),
-                last ? std::optional<SentReply>(sent) : std::nullopt);
+                end == size ? std::optional(sent) : std::nullopt);
         from = end;
     }
 }
@@ -85,39 +94,17 @@ std::optional<double> LineFaults::nextDueTime() const {
 }
 
 bool LineFaults::silentAt(double now) const {
-    if (m_config.silenceSeconds <= 0.0)
-        return false;
-    return std::fmod(std::floor(now / m_config.silenceSeconds), 2.0) == 0.0;
+    return m_config.silenceSeconds > 0.0 &&
+           std::fmod(std::floor(now / m_config.silenceSeconds), 2.0) == 0.0;
 }
 
 bool LineFaults::chance(int percent) {
-    return percent > 0 && uniform(m_random, 0, 99) < percent;
+    // A fault that is off draws nothing, so it leaves the others' draws alone.
+    return percent > 0 && uniform(0, 99) < percent;
 }
 
-QList<qsizetype> LineFaults::pieceEnds(qsizetype size) {
-    QList<qsizetype> ends;
-    if (m_config.split && size > 1) {
-        const int pieces = uniform(m_random, 1, kMaxPieces);
-        while (ends.size() < pieces - 1 && ends.size() < size - 1) {
-            const qsizetype cut = uniform(m_random, 1, int(size) - 1);
-            if (!ends.contains(cut))
-                ends.append(cut);
-        }
-        std::sort(ends.begin(), ends.end());
-    }
-    ends.append(size);
-    return ends;
-}
-
-QByteArray LineFaults::noiseBurst() {
-    QByteArray noise;
-    const int count = uniform(m_random, 0, kMaxNoiseBytes);
-    while (noise.size() < count) {
-        const int byte = uniform(m_random, 0, 255);
-        if (!canStartFrame(byte))
-            noise.append(static_cast<char>(byte));
-    }
-    return noise;
+int LineFaults::uniform(int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(m_random);
 }
 
 void LineFaults::enqueue(double time, QByteArray bytes, std::optional<SentReply> completes) {

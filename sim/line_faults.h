@@ -3,11 +3,10 @@
 // what goes out and when, for a clock that the caller passes in; no I/O.
 #pragma once
 
-#include "sim/sent_reply.h"
-
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QString>
 
 #include <deque>
 #include <optional>
@@ -24,6 +23,24 @@ struct FaultConfig {
     // Silent during [0, s), [2s, 3s), [4s, 5s) ... after start; 0 never.
     double silenceSeconds = 0.0;
     int delayMs = 0;
+};
+
+// What became of a reply: sent intact, sent with a damaged checksum, replaced
+// by a refusal, or withheld.
+enum class ReplyFate { Good, Corrupted, Refused, Silenced };
+inline constexpr const char* kFateNames[] = {"good", "corrupt", "refused", "silenced"};
+
+struct SentReply {
+    // Kind of the reply the controller gave, also when a refusal replaced it.
+    QString kind;
+    ReplyFate fate = ReplyFate::Good;
+    // The bytes that went onto the line, or the withheld reply when silenced.
+    QByteArray bytes;
+    // Seconds since start at which its last byte went out.
+    double time = 0.0;
+
+    // "<seconds> <kind> <fate> <hex bytes>", its line in the stats file.
+    QString statsLine() const;
 };
 
 struct LineOutput {
@@ -53,7 +70,6 @@ public:
     LineOutput takeDue(double now);
     std::optional<double> nextDueTime() const;
 
-    bool silentAt(double now) const;
     Counters counters() const { return m_counters; }
 
 private:
@@ -63,11 +79,9 @@ private:
         std::optional<SentReply> completes;
     };
 
+    bool silentAt(double now) const;
     bool chance(int percent);
-    // Where each piece of a reply of size bytes ends, in order; one piece
-    // unless the line splits replies.
-    QList<qsizetype> pieceEnds(qsizetype size);
-    QByteArray noiseBurst();
+    int uniform(int low, int high);
     // Bytes never go out earlier than anything queued before them, so frames
     // do not interleave.
     void enqueue(double time, QByteArray bytes, std::optional<SentReply> completes = {});

@@ -15,81 +15,47 @@
 
 namespace brisco::sim {
 
-namespace {
-
-constexpr int kResumeMs = 100;
-constexpr int kReadChunk = 4096;
-
-QString systemError(const char* what) {
-    return QStringLiteral("%1: %2").arg(QString::fromLatin1(what),
-                                        QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-} // namespace
-
 PseudoTerminal::PseudoTerminal(QObject* parent)
-    : QObject(parent)
-    , m_resumeTimer(new QTimer(this)) {
-    m_resumeTimer->setSingleShot(true);
-    m_resumeTimer->setInterval(kResumeMs);
-    connect(m_resumeTimer, &QTimer::timeout, this, [this] {
-        if (m_readNotifier != nullptr)
-            m_readNotifier->setEnabled(true);
-    });
-}
+    : QObject(parent) {}
 
 PseudoTerminal::~PseudoTerminal() {
-    // The notifiers must let go of the descriptor before it is closed.
+    // The notifiers must let go of the descriptors before they are closed.
     delete m_readNotifier;
     delete m_writeNotifier;
     delete m_closeNotifier;
-    if (m_closeWatch >= 0)
-        ::close(m_closeWatch);
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
+    for (const int fd : {m_closeWatch, m_slave, m_master}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 bool PseudoTerminal::open(QString* error) {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0) {
-        *error = systemError("posix_openpt");
-        return false;
-    }
-    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
-        *error = systemError("grantpt/unlockpt");
-        return false;
-    }
+    // Each step succeeds or says which one failed and why.
+    const auto check = [error](bool ok, const char* what) {
+        if (!ok)
+            *error =
+                QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(errno)));
+        return ok;
+    };
     char name[256] = {};
-    if (::ptsname_r(m_master, name, sizeof name) != 0) {
-        *error = systemError("ptsname_r");
+    termios settings{};
+    // Non-blocking from the start: glibc hands the flags on to open.
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (!check(m_master >= 0, "posix_openpt") ||
+        !check(::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0, "grantpt/unlockpt") ||
+        !check(::ptsname_r(m_master, name, sizeof name) == 0, "ptsname_r"))
         return false;
-    }
     m_slavePath = QString::fromLocal8Bit(name);
     m_slave = ::open(name, O_RDWR | O_NOCTTY);
-    if (m_slave < 0) {
-        *error = systemError("open slave");
+    if (!check(m_slave >= 0, "open slave") ||
+        !check(::tcgetattr(m_slave, &settings) == 0, "tcgetattr"))
         return false;
-    }
-    termios settings{};
-    if (::tcgetattr(m_slave, &settings) != 0) {
-        *error = systemError("tcgetattr");
-        return false;
-    }
     ::cfmakeraw(&settings);
     // A pseudo-terminal has no baud rate; set for whoever looks, like a real port.
     ::cfsetispeed(&settings, B9600);
     ::cfsetospeed(&settings, B9600);
-    if (::tcsetattr(m_slave, TCSANOW, &settings) != 0) {
-        *error = systemError("tcsetattr");
+    if (!check(::tcsetattr(m_slave, TCSANOW, &settings) == 0, "tcsetattr"))
         return false;
-    }
-    const int flags = ::fcntl(m_master, F_GETFL);
-    if (flags < 0 || ::fcntl(m_master, F_SETFL, flags | O_NONBLOCK) != 0) {
-        *error = systemError("fcntl");
-        return false;
-    }
 
     m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &PseudoTerminal::readAvailable);
@@ -107,7 +73,7 @@ void PseudoTerminal::write(const QByteArray& bytes) {
 
 void PseudoTerminal::readAvailable() {
     QByteArray bytes;
-    char buffer[kReadChunk];
+    char buffer[4096];
     for (;;) {
         const ssize_t count = ::read(m_master, buffer, sizeof buffer);
         if (count > 0) {
@@ -117,9 +83,11 @@ void PseudoTerminal::readAvailable() {
         if (count < 0 && errno == EINTR)
             continue;
         // EAGAIN: drained. EIO or end of file means no slave is open, which
-        // our own slave descriptor should prevent; wait rather than spin.
-        if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
-            pauseReading();
+        // our own slave descriptor should prevent; wait a little rather than spin.
+        if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+            m_readNotifier->setEnabled(false);
+            QTimer::singleShot(100, m_readNotifier, [this] { m_readNotifier->setEnabled(true); });
+        }
         break;
     }
     if (!bytes.isEmpty())
@@ -135,10 +103,9 @@ void PseudoTerminal::writePending() {
         }
         if (count < 0 && errno == EINTR)
             continue;
-        if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            // The terminal is gone; what was meant for it is lost, as on a cut line.
+        // The terminal is gone; what was meant for it is lost, as on a cut line.
+        if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             m_outgoing.clear();
-        }
         break;
     }
     if (m_writeNotifier != nullptr)
@@ -149,14 +116,9 @@ void PseudoTerminal::watchClients() {
     // Without the watch a crashed client can lock out the next one, which is
     // an inconvenience, not a reason to refuse service.
     m_closeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_closeWatch < 0)
+    if (m_closeWatch < 0 ||
+        ::inotify_add_watch(m_closeWatch, QFile::encodeName(m_slavePath).constData(), IN_CLOSE) < 0)
         return;
-    if (::inotify_add_watch(m_closeWatch, QFile::encodeName(m_slavePath).constData(), IN_CLOSE) <
-        0) {
-        ::close(m_closeWatch);
-        m_closeWatch = -1;
-        return;
-    }
     m_closeNotifier = new QSocketNotifier(m_closeWatch, QSocketNotifier::Read, this);
     connect(m_closeNotifier, &QSocketNotifier::activated, this,
             &PseudoTerminal::releaseExclusiveMode);
@@ -170,11 +132,6 @@ void PseudoTerminal::releaseExclusiveMode() {
     // our own slave descriptor: a client that died without clearing it
     // would lock every later one out.
     ::ioctl(m_slave, TIOCNXCL);
-}
-
-void PseudoTerminal::pauseReading() {
-    m_readNotifier->setEnabled(false);
-    m_resumeTimer->start();
 }
 
 } // namespace brisco::sim

@@ -7,7 +7,6 @@
 #include <QString>
 
 class QSocketNotifier;
-class QTimer;
 
 namespace brisco::sim {
 
@@ -30,7 +29,6 @@ signals:
 private:
     void readAvailable();
     void writePending();
-    void pauseReading();
     void watchClients();
     void releaseExclusiveMode();
 
@@ -45,7 +43,6 @@ private:
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;
     QSocketNotifier* m_closeNotifier = nullptr;
-    QTimer* m_resumeTimer = nullptr;
 };
 
 } // namespace brisco::sim

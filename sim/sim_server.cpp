@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace brisco::sim {
 
@@ -23,7 +24,7 @@ SimServer::SimServer(const SimOptions& options, quint32 seed, QObject* parent)
     : QObject(parent)
     , m_options(options)
     , m_random(seed)
-    , m_controller(options.controller, m_random)
+    , m_controller(options.controller, seed)
     , m_faults(options.faults, m_random)
     , m_terminal(new PseudoTerminal(this))
     , m_sendTimer(new QTimer(this)) {
@@ -44,12 +45,12 @@ bool SimServer::start(QString* error) {
             *error = QStringLiteral("%1: %2").arg(m_options.statsPath, m_statsFile.errorString());
             return false;
         }
+        writeStats(QStringLiteral("# brisco-sim stats 1"));
     }
     if (!m_terminal->open(error))
         return false;
     if (!m_options.linkPath.isEmpty() && !makeLink(error))
         return false;
-    m_stats = std::make_unique<SimStats>(m_statsFile.isOpen() ? &m_statsFile : nullptr);
     m_clock.start();
     return true;
 }
@@ -59,11 +60,27 @@ QString SimServer::slavePath() const {
 }
 
 void SimServer::finish() {
-    if (m_stats) {
-        const Controller::Counters counters = m_controller.counters();
-        m_stats->writeTotals(counters, m_faults.counters());
-        printLine(m_stats->summaryLine(counters, m_faults.counters()));
+    QList<std::pair<QString, qint64>> totals;
+    for (int fate = 0; fate < 4; ++fate) {
+        for (const int group : {0, 1}) {
+            totals.append(
+                {QStringLiteral("%1-%2").arg(group == 0 ? "status" : "other", kFateNames[fate]),
+                 m_replies[group][fate]});
+        }
     }
+    const Controller::Counters requests = m_controller.counters();
+    const LineFaults::Counters line = m_faults.counters();
+    totals += {{QStringLiteral("requests-accepted"), requests.accepted},
+               {QStringLiteral("requests-ignored"), requests.ignored},
+               {QStringLiteral("bytes-skipped"), requests.skippedBytes},
+               {QStringLiteral("bytes-echoed"), line.echoBytes},
+               {QStringLiteral("bytes-noise"), line.noiseBytes}};
+    QStringList summary;
+    for (const auto& [name, count] : std::as_const(totals)) {
+        writeStats(QStringLiteral("total %1 %2").arg(name).arg(count));
+        summary.append(QStringLiteral("%1 %2").arg(name).arg(count));
+    }
+    printLine(QStringLiteral("brisco-sim: ") + summary.join(QStringLiteral(", ")));
     removeLink();
 }
 
@@ -74,10 +91,8 @@ double SimServer::now() const {
 void SimServer::onReceived(const QByteArray& bytes) {
     const double time = now();
     trace(QStringLiteral("rx"), bytes);
-    m_controller.step(time - m_lastStep);
-    m_lastStep = time;
     m_faults.requestReceived(bytes, time);
-    for (const Exchange& exchange : m_controller.receive(bytes)) {
+    for (const Exchange& exchange : m_controller.receive(bytes, time)) {
         trace(QStringLiteral("req"), exchange.request);
         m_faults.replyReady(exchange.reply, time);
     }
@@ -92,10 +107,10 @@ void SimServer::sendDue() {
         trace(QStringLiteral("tx"), output.bytes);
     }
     for (const SentReply& reply : output.replies) {
-        m_stats->record(reply);
-        trace(
-            QStringLiteral("reply %1 %2").arg(replyKindName(reply.kind), replyFateName(reply.fate)),
-            reply.bytes);
+        ++m_replies[reply.kind == u"status" ? 0 : 1][static_cast<int>(reply.fate)];
+        writeStats(reply.statsLine());
+        trace(QStringLiteral("reply %1 %2").arg(reply.kind, kFateNames[int(reply.fate)]),
+              reply.bytes);
     }
     if (const std::optional<double> next = m_faults.nextDueTime()) {
         // Rounded up: a timer that fires early would find nothing due.
@@ -104,11 +119,19 @@ void SimServer::sendDue() {
 }
 
 void SimServer::trace(const QString& tag, QByteArrayView bytes) const {
-    if (!m_options.trace)
+    if (m_options.trace) {
+        printLine(QStringLiteral("%1 %2 %3")
+                      .arg(now(), 0, 'f', 3)
+                      .arg(tag, QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper())));
+    }
+}
+
+void SimServer::writeStats(const QString& line) {
+    if (!m_statsFile.isOpen())
         return;
-    printLine(QStringLiteral("%1 %2 %3")
-                  .arg(now(), 0, 'f', 3)
-                  .arg(tag, QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper())));
+    m_statsFile.write(line.toUtf8() + '\n');
+    // A reader polling the file while we run must see each line.
+    m_statsFile.flush();
 }
 
 bool SimServer::makeLink(QString* error) {
@@ -125,11 +148,9 @@ bool SimServer::makeLink(QString* error) {
 }
 
 void SimServer::removeLink() {
-    if (!m_linked)
-        return;
-    m_linked = false;
-    if (QFileInfo(m_options.linkPath).symLinkTarget() == slavePath())
+    if (m_linked && QFileInfo(m_options.linkPath).symLinkTarget() == slavePath())
         QFile::remove(m_options.linkPath);
+    m_linked = false;
 }
 
 } // namespace brisco::sim

@@ -1,18 +1,20 @@
 // Runs the virtual controller on a pseudo-terminal in real time: feeds it what
 // the master writes, sends its replies through the line faults and keeps the
-// trace, the counters and the stats file.
+// trace and the stats file:
+//   # brisco-sim stats 1
+//   <seconds> <kind> <fate> <hex bytes>     one line per reply, as it goes out
+//   total <name> <count>                    one line per counter, on exit
 #pragma once
 
 #include "sim/controller.h"
 #include "sim/line_faults.h"
 #include "sim/sim_options.h"
-#include "sim/sim_stats.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 
-#include <memory>
+#include <array>
 #include <random>
 
 class QTimer;
@@ -30,7 +32,7 @@ public:
 
     bool start(QString* error);
     QString slavePath() const;
-    // Writes the totals and prints the summary; the link goes with it.
+    // Writes the totals and prints them on one line; the link goes with them.
     void finish();
 
 private:
@@ -38,6 +40,7 @@ private:
     void onReceived(const QByteArray& bytes);
     void sendDue();
     void trace(const QString& tag, QByteArrayView bytes) const;
+    void writeStats(const QString& line);
     bool makeLink(QString* error);
     void removeLink();
 
@@ -46,11 +49,11 @@ private:
     Controller m_controller;
     LineFaults m_faults;
     QFile m_statsFile;
-    std::unique_ptr<SimStats> m_stats;
+    // Replies by fate: status replies first, then all others.
+    std::array<std::array<qint64, 4>, 2> m_replies{};
     PseudoTerminal* m_terminal;
     QTimer* m_sendTimer;
     QElapsedTimer m_clock;
-    double m_lastStep = 0.0;
     bool m_linked = false;
 };
 

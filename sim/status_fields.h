@@ -1,8 +1,6 @@
 // The 30 data bytes of a status reply, field by field, already encoded.
 #pragma once
 
-#include "sim/frames.h"
-
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -12,8 +10,7 @@
 namespace brisco::sim {
 
 inline constexpr int kSetPointCount = 16;
-
-using SetPoints = std::array<quint8, kSetPointCount>;
+inline constexpr int kStatusReplyLength = 36;
 
 namespace work_state {
 inline constexpr quint8 InnerFan = 0x01;
@@ -26,20 +23,15 @@ inline constexpr quint8 SelfTest = 0x20;
 
 namespace alarm_a {
 inline constexpr quint8 General = 0x01;
-inline constexpr quint8 LowCurrent = 0x40;
-inline constexpr quint8 HighCurrent = 0x80;
 } // namespace alarm_a
 
 namespace alarm_b {
 inline constexpr quint8 HighTemp = 0x01;
-inline constexpr quint8 LowTemp = 0x02;
-inline constexpr quint8 DcLow = 0x04;
-inline constexpr quint8 DcHigh = 0x08;
 } // namespace alarm_b
 
 struct StatusFields {
     // Parameters 0..15 as stored, offsets 5..20.
-    SetPoints setPoints{};
+    std::array<quint8, kSetPointCount> setPoints{};
     quint8 WorkState = 0;
     quint8 AlarmA = 0;
     quint8 AlarmB = 0;
@@ -52,12 +44,9 @@ struct StatusFields {
     quint16 IntFanSpeed = 0;
     quint16 ExtFanSpeed = 0;
 
-    QByteArray data() const;
     QByteArray toReply(quint8 address) const;
     // Empty unless reply is a complete status reply with a matching checksum.
     static std::optional<StatusFields> fromReply(QByteArrayView reply);
-
-    friend bool operator==(const StatusFields&, const StatusFields&) = default;
 };
 
 } // namespace brisco::sim
