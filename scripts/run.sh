@@ -17,7 +17,8 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${BRISCO_COM1:-}" ]; then
-    exec 3< <(exec "$bin/brisco-sim")
+    # Six seconds of silence a minute show how a link that stops answering looks.
+    exec 3< <(exec "$bin/brisco-sim" --silence 6 --silence-period 60)
     sim_pid=$!
     read -r device <&3
     export BRISCO_COM1=$device

@@ -94,8 +94,9 @@ std::optional<double> LineFaults::nextDueTime() const {
 }
 
 bool LineFaults::silentAt(double now) const {
-    return m_config.silenceSeconds > 0.0 &&
-           std::fmod(std::floor(now / m_config.silenceSeconds), 2.0) == 0.0;
+    const double period =
+        m_config.silencePeriod > 0.0 ? m_config.silencePeriod : 2.0 * m_config.silenceSeconds;
+    return m_config.silenceSeconds > 0.0 && std::fmod(now, period) < m_config.silenceSeconds;
 }
 
 bool LineFaults::chance(int percent) {

@@ -20,8 +20,10 @@ struct FaultConfig {
     bool noise = false;
     int corruptPercent = 0;
     int refusePercent = 0;
-    // Silent during [0, s), [2s, 3s), [4s, 5s) ... after start; 0 never.
+    // Silent during the first s seconds of every period after start (by
+    // default 2s: [0, s), [2s, 3s) ...); 0 never.
     double silenceSeconds = 0.0;
+    double silencePeriod = 0.0;
     int delayMs = 0;
 };
 

@@ -75,6 +75,9 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
          "Send no replies during the first SECONDS after start, answer for the next SECONDS, "
          "and so on alternately. Requests are still carried out and echoed.",
          "SECONDS"},
+        {"silence-period",
+         "With --silence: be silent for SECONDS at the start of every PERIOD seconds instead.",
+         "PERIOD"},
         {"delay", "Hold each reply back MS milliseconds, 0..60000 (default 0).", "MS"},
         {"seed", "Seed of the run, 0..4294967295 (default: drawn, and printed on standard error).",
          "N"},
@@ -137,6 +140,12 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     faults.silenceSeconds = parser.isSet("silence") ? parser.value("silence").toDouble(&ok) : 0.0;
     if (!ok || !std::isfinite(faults.silenceSeconds) || faults.silenceSeconds < 0.0) {
         parsed.message = QStringLiteral("--silence must be a number of seconds, 0 or more");
+        return parsed;
+    }
+    faults.silencePeriod =
+        parser.isSet("silence-period") ? parser.value("silence-period").toDouble(&ok) : 0.0;
+    if (!ok || !std::isfinite(faults.silencePeriod) || faults.silencePeriod < 0.0) {
+        parsed.message = QStringLiteral("--silence-period must be a number of seconds, 0 or more");
         return parsed;
     }
     faults.echo = parser.isSet("echo");

@@ -131,6 +131,10 @@ private slots:
         QTest::newRow("silence") << Config{.echo = true, .silenceSeconds = 1}
                                  << times(silent + times(poll + ack, 20), 2) + silent
                                  << "0.000 ack silenced .*";
+        QTest::newRow("silence, one second in three")
+            << Config{.echo = true, .silenceSeconds = 1, .silencePeriod = 3}
+            << silent + times(poll + ack, 40) + silent + times(poll + ack, 20)
+            << "0.000 ack silenced .*";
         QTest::newRow("delay") << Config{.delayMs = 40} << times(ack, 100) << "0.040 ack good .*";
     }
     void line() {
@@ -163,9 +167,10 @@ private slots:
 
     void everyOption() {
         const ParsedOptions parsed = parseSimOptions(
-            {"brisco-sim", "--address", "7",         "--info",       "X/2/V/",   "--echo",
-             "--split",    "--noise",   "--corrupt", "15",           "--refuse", "5",
-             "--silence",  "2.5",       "--delay",   "40",           "--seed",   "4294967295",
+            {"brisco-sim", "--address", "7",         "--info",       "X/2/V/",
+             "--echo",     "--split",   "--noise",   "--corrupt",    "15",
+             "--refuse",   "5",         "--silence", "2.5",          "--silence-period",
+             "60",         "--delay",   "40",        "--seed",       "4294967295",
              "--link",     "/tmp/l",    "--trace",   "--stats-file", "/tmp/s"});
         QVERIFY(parsed.options);
         const SimOptions& options = *parsed.options;
@@ -173,7 +178,8 @@ private slots:
         QVERIFY(options.controller.address == 7 && options.controller.deviceInfo == "X/2/V/");
         QVERIFY(faults.echo && faults.split && faults.noise && options.trace);
         QVERIFY(faults.corruptPercent == 15 && faults.refusePercent == 5 && faults.delayMs == 40);
-        QVERIFY(faults.silenceSeconds == 2.5 && options.seed == 4294967295u);
+        QVERIFY(faults.silenceSeconds == 2.5 && faults.silencePeriod == 60 &&
+                options.seed == 4294967295u);
         QVERIFY(options.linkPath == "/tmp/l" && options.statsPath == "/tmp/s");
     }
 
