@@ -58,7 +58,8 @@ public:
         return true;
     }
 
-    QString text(const QString& name) const { return form->findChild<QLineEdit*>(name)->text(); }
+    QLineEdit* edit(const QString& name) const { return form->findChild<QLineEdit*>(name); }
+    QString text(const QString& name) const { return edit(name)->text(); }
     QAbstractButton* button(const QString& name) const {
         return form->findChild<QAbstractButton*>(name);
     }
@@ -113,10 +114,11 @@ public:
         return {};
     }
 
-    int statusCount(const QString& fate) const {
+    // Replies of this fate among those of these kinds.
+    int statusCount(const QString& fate, const QStringList& kinds = {"status"}) const {
         int count = 0;
         for (const SentReply& reply : sim.sentReplies()) {
-            count += reply.kind == QLatin1String("status") && reply.fate == fate;
+            count += kinds.contains(reply.kind) && reply.fate == fate;
         }
         return count;
     }

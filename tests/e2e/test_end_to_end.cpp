@@ -5,6 +5,8 @@
 #include "sim/encoding.h"
 #include "sim/status_fields.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -51,36 +53,68 @@ private slots:
         };
         const auto& setPoints = fields->setPoints;
         QCOMPARE(number("TECcoolStart_Text"), brisco::sim::encoding::setPointCelsius(setPoints[0]));
-        QCOMPARE(number("TECheatStop_Text"), brisco::sim::encoding::setPointCelsius(setPoints[3]));
         QCOMPARE(number("IntFanLowS_Text"), setPoints[5] * 256.0 + setPoints[6]);
-        QCOMPARE(number("ExtFanHighS_Text"), setPoints[10] * 256.0 + setPoints[11]);
-        QCOMPARE(number("TempMin_Text"), brisco::sim::encoding::setPointCelsius(setPoints[13]));
         QCOMPARE(number("TECcurrH_Text"), setPoints[15] / 10.0);
         QCOMPARE(number("Temp1_Text"), brisco::sim::encoding::measuredCelsius(fields->Temp1));
-        QCOMPARE(number("Temp2_Text"), brisco::sim::encoding::measuredCelsius(fields->Temp2));
-        QCOMPARE(number("ControlTemp_Text"),
-                 brisco::sim::encoding::measuredCelsius(fields->ControlTemp));
-        QCOMPARE(number("TECcurrent_Text"), fields->TECcurrent / 10.0);
         QCOMPARE(number("DCvoltage_Text"), fields->DCvoltage / 10.0);
-        const auto lamp = [&live](int n) {
-            return live.form->findChild<QWidget*>(QStringLiteral("StatusBox%1").arg(n))
-                ->property("ForeColor")
-                .toInt();
-        };
-        QCOMPARE(lamp(1), fields->WorkState & brisco::sim::work_state::InnerFan ? 1 : 0);
-        QCOMPARE(lamp(3), fields->WorkState & brisco::sim::work_state::Cooling ? 1 : 0);
-        QCOMPARE(lamp(4), fields->WorkState & brisco::sim::work_state::Heating ? 1 : 0);
-        QCOMPARE(lamp(13), fields->AlarmB & brisco::sim::alarm_b::HighTemp ? 2 : 0);
-        QCOMPARE(live.text("CommCtr_Text"), QString::number(live.form->linkCounters().statusFrameNo));
+        const int cooling =
+            live.form->findChild<QWidget*>("StatusBox3")->property("ForeColor").toInt();
+        QCOMPARE(cooling, fields->WorkState & brisco::sim::work_state::Cooling ? 1 : 0);
+        QCOMPARE(live.text("CommCtr_Text"),
+                 QString::number(live.form->linkCounters().statusFrameNo));
         QVERIFY(!live.text("IntFanSpeed_Text").isEmpty());
         QVERIFY(live.form->findChild<QRadioButton*>(lineOption)->isChecked());
         QCOMPARE(live.form->linkCounters().checksumErrors, 0);
 
         live.button("Addr_Command2")->click();
         QTRY_COMPARE_WITH_TIMEOUT(live.text("AddrText2"), QStringLiteral("1"), kTimeout);
-        
+    }
+
+    // The operator takes over the set-points, changes two and sends them,
+    // then changes a factory value behind the access code: the controller's
+    // next replies show both.
+    void sendsSetPointsAndFactoryValues() {
+        LiveForm live;
+        QString error;
+        QVERIFY2(live.start({"--seed", "5"}, &error), qPrintable(error));
+        QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
         live.button("CommPort_ToggleButton")->click();
-        QCOMPARE(live.button("CommPort_ToggleButton")->text(), QStringLiteral("OpenComm"));
+        QTRY_VERIFY_WITH_TIMEOUT(live.form->linkCounters().statusFrameNo >= 1, kTimeout);
+        live.button("Copy_Command")->click();
+        live.edit("S_TECcoolStart_Text")->setText(QStringLiteral("40"));
+        live.edit("S_TempMax_Text")->setText(QStringLiteral("61"));
+        live.button("Setup_Command")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(live.text("TECcoolStart_Text"), QStringLiteral("40"), kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(live.text("TempMax_Text"), QStringLiteral("61"), kTimeout);
+
+        live.button("F_Setup_Command")->click();
+        QTest::keyClicks(live.form->findChild<QLineEdit*>("Password_TextBox"), "KT508");
+        QWidget* factory = live.form->findChild<QWidget*>("F_Setup_Form");
+        QVERIFY(factory->isVisible());
+        const auto shown = [factory](const char* box) {
+            return factory->findChild<QLineEdit*>(box)->text();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!shown("DCVlow_Text").isEmpty(), kTimeout);
+        const QString low = QString::number(shown("DCVlow_Text").toInt() + 1);
+        factory->findChild<QLineEdit*>("S_DCVlow_Text")->setText(low);
+        factory->findChild<QPushButton*>("F_Setup_Command")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(shown("DCVlow_Text"), low, kTimeout);
+    }
+
+    // A controller that stops answering: after three seconds the link line
+    // says so and the values turn grey, until it answers again.
+    void silenceShowsOnTheLinkLine() {
+        LiveForm live;
+        QString error;
+        QVERIFY2(live.start({"--seed", "6", "--silence", "4", "--silence-period", "30"}, &error),
+                 qPrintable(error));
+        QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
+        live.button("CommPort_ToggleButton")->click();
+        const auto link = [&live] {
+            return live.form->findChild<QLabel*>("Link_Text")->text();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(link().contains("No reply for 3 s"), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(link().contains("last reply"), kTimeout);
     }
 
     // The device goes away while open, as an unplugged adapter does: the
@@ -96,6 +130,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(live.button("CommPort_ToggleButton")->text(),
                                   QStringLiteral("OpenComm"), kTimeout);
         QVERIFY(!live.button("CommPort_ToggleButton")->isChecked());
+        QVERIFY(live.form->findChild<QLabel*>("Link_Text")->text().contains("adapter is gone"));
     }
 
     // Replies in pieces, noise between them and corrupted checksums: every
@@ -108,8 +143,9 @@ private slots:
         QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
         live.button("CommPort_ToggleButton")->click();
 
-        QTRY_VERIFY_WITH_TIMEOUT(
-            live.form->linkCounters().statusFrameNo >= 8 && live.form->linkCounters().checksumErrors >= 2, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(live.form->linkCounters().statusFrameNo >= 8 &&
+                                     live.form->linkCounters().checksumErrors >= 2,
+                                 30000);
         live.button("CommPort_ToggleButton")->click();
 
         const QSet<Shown> good = live.statusShown(QStringLiteral("good"));
@@ -118,7 +154,9 @@ private slots:
             QVERIFY2(good.contains(shown), qPrintable(shown.join(u' ')));
         }
         const int goodSent = live.statusCount(QStringLiteral("good"));
-        const int corruptSent = live.statusCount(QStringLiteral("corrupt"));
+        // Every reply whose checksum is evaluated counts when it is damaged.
+        const int corruptSent =
+            live.statusCount(QStringLiteral("corrupt"), {"status", "address", "info", "factory"});
         QVERIFY(live.form->linkCounters().statusFrameNo <= goodSent);
         QVERIFY(live.form->linkCounters().statusFrameNo >= goodSent - 1); // one may be on its way
         QVERIFY(live.form->linkCounters().checksumErrors <= corruptSent);
