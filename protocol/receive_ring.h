@@ -30,7 +30,6 @@ public:
     int receiveNo() const { return m_ReceiveNo; }
     int dataPointer() const { return m_DataPointer; }
     int dataNo() const { return m_DataNo; }
-    const std::array<std::uint8_t, kSize>& buffer() const { return m_ReceiveBuffer; }
 
 private:
     std::array<std::uint8_t, kSize> m_ReceiveBuffer{};
