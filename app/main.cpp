@@ -103,6 +103,8 @@ int main(int argc, char* argv[]) {
     if (command.request != CommandLine::Request::Window) {
         return answer(command);
     }
+    // Matches the desktop entry, so that the desktop shows its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("brisco"));
 
     LampLibrary lamps;
     QString error;
