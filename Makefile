@@ -8,13 +8,17 @@ BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-d
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.
 HEADLESS_PACKAGES := xvfb xauth xdotool imagemagick
+# The Debian package: CPack's shlibdeps needs dpkg-shlibdeps and file; make test
+# also checks the package with lintian and the desktop validators.
+PACKAGE_PACKAGES := dpkg-dev file
+PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream
 # libFuzzer comes with clang.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 FUZZ_SECONDS ?= 30
 
 .PHONY: all build run test test-default test-asan test-fuzz fuzz bench soak screenshot mutants \
-        clean packages
+        package clean packages
 
 all: build
 
@@ -50,7 +54,8 @@ run: build
 test: test-default test-asan test-fuzz
 
 test-default: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(PACKAGE_PACKAGES) \
+	    $(PACKAGE_CHECK_PACKAGES)"
 	ctest --preset default
 
 test-asan:
@@ -85,6 +90,11 @@ screenshot: build
 mutants: build
 	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
 	scripts/mutants.py
+
+# The .deb lands in build/.
+package: build
+	@$(MAKE) --no-print-directory packages WANTED="$(PACKAGE_PACKAGES)"
+	cmake --build --preset default --target package
 
 clean:
 	rm -rf build build-asan build-fuzz

@@ -1,20 +1,27 @@
 #include "app/lamp_library.h"
+#include "brisco_build.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QWidget>
 
 bool LampLibrary::load(QString* error) {
-    const QString besideProgram =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Lumbrel"));
-    m_library.setFileNameAndVersion(besideProgram, 1);
-    if (!m_library.load()) {
-        m_library.setFileNameAndVersion(QStringLiteral("Lumbrel"), 1);
-        if (!m_library.load()) {
-            *error = QStringLiteral("The lamp library Lumbrel cannot be loaded: %1")
-                         .arg(m_library.errorString());
-            return false;
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString candidates[] = {
+        programFolder.filePath(QStringLiteral("Lumbrel")),
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(BRISCO_LAMP_LIBRARY_DIR "/Lumbrel"))),
+        QStringLiteral("Lumbrel"),
+    };
+    for (const QString& candidate : candidates) {
+        m_library.setFileNameAndVersion(candidate, 1);
+        if (m_library.load()) {
+            break;
         }
+    }
+    if (!m_library.isLoaded()) {
+        *error = QStringLiteral("The lamp library Lumbrel cannot be loaded: %1")
+                     .arg(m_library.errorString());
+        return false;
     }
     const auto registerServer =
         reinterpret_cast<LumbrelRegisterServerFn>(m_library.resolve("DllRegisterServer"));

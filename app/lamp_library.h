@@ -11,7 +11,9 @@ class QWidget;
 
 class LampLibrary {
 public:
-    // Looks beside the program first, then where the system keeps libraries.
+    // Looks beside the program first (a build tree), then in the program's
+    // private library folder (an installed package), then where the system
+    // keeps libraries.
     // False with a reason when the library or its lamp class is not there.
     bool load(QString* error);
 

@@ -2,15 +2,109 @@
 #include "app/main_form.h"
 #include "app/serial_comm_port.h"
 #include "app/signal_quit.h"
+#include "brisco_build.h"
 #include "widgets/message_box.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 
 #include <cstdio>
 
+namespace {
+
+const char* const kDescription =
+    R"(Monitors and configures a thermoelectric (TEC) temperature controller
+over an RS-422 or RS-485 serial line.
+
+The ports COM1 to COM3 stand for the devices named by the environment
+variables BRISCO_COM1 to BRISCO_COM3; where one is not set, for the serial
+devices that the system reports, USB adapters first. The devices belong to
+the group dialout.)";
+
+// What the command line asks for; the text is the help, or what is wrong.
+struct CommandLine {
+    enum class Request { Window, Help, Version, Error };
+    Request request = Request::Window;
+    QString text;
+};
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    // Not addHelpOption(): its --help-all promises Qt's options, which the
+    // terminal answer below, given without the GUI, could not list.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on the command line options."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!parser.parse(arguments)) {
+        return {CommandLine::Request::Error, parser.errorText()};
+    }
+    if (parser.isSet(help)) {
+        return {CommandLine::Request::Help, parser.helpText()};
+    }
+    if (parser.isSet(version)) {
+        return {CommandLine::Request::Version, {}};
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return {CommandLine::Request::Error, QStringLiteral("Unexpected argument '%1'.")
+                                                 .arg(parser.positionalArguments().constFirst())};
+    }
+    return {};
+}
+
+QStringList rawArguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return arguments;
+}
+
+// Prints what the command line asked for instead of the window; the exit status.
+int answer(const CommandLine& command) {
+    switch (command.request) {
+    case CommandLine::Request::Help:
+        std::fputs(qPrintable(command.text), stdout);
+        return 0;
+    case CommandLine::Request::Version:
+        std::printf("brisco %s\n", BRISCO_VERSION);
+        return 0;
+    case CommandLine::Request::Error:
+    case CommandLine::Request::Window:
+        break;
+    }
+    std::fprintf(stderr, "brisco: %s\nTry 'brisco --help' for the options.\n",
+                 qPrintable(command.text));
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRISCO_VERSION));
+
+    // Help and version need no display: they are answered by a console
+    // application, so that they work on a remote shell too. Anything else
+    // waits for the GUI application, which takes Qt's own options (-style,
+    // -platform …) off the command line before ours are checked.
+    const CommandLine early = parseCommandLine(rawArguments(argc, argv));
+    if (early.request == CommandLine::Request::Help ||
+        early.request == CommandLine::Request::Version) {
+        // Parsed again: the help text takes the program's name from the application.
+        const QCoreApplication console(argc, argv);
+        return answer(parseCommandLine(QCoreApplication::arguments()));
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
+    if (command.request != CommandLine::Request::Window) {
+        return answer(command);
+    }
+    // Matches the desktop entry, so that the desktop shows its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("brisco"));
 
     LampLibrary lamps;
     QString error;

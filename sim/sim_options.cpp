@@ -1,4 +1,5 @@
 #include "sim/sim_options.h"
+#include "brisco_build.h"
 
 #include "sim/frames.h"
 
@@ -53,6 +54,7 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {"address", "Bus address at start, 1..255 (default 1).", "N"},
         {"info",
@@ -99,6 +101,11 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     if (parser.isSet("help")) {
         parsed.helpRequested = true;
         parsed.message = parser.helpText();
+        return parsed;
+    }
+    if (parser.isSet("version")) {
+        parsed.helpRequested = true;
+        parsed.message = QStringLiteral("brisco-sim %1\n").arg(QLatin1String(BRISCO_VERSION));
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty()) {

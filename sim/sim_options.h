@@ -24,8 +24,9 @@ struct SimOptions {
 struct ParsedOptions {
     // Set when the simulator should run.
     std::optional<SimOptions> options;
+    // --help or --version: print the message and end.
     bool helpRequested = false;
-    // The help text, or what is wrong with the command line.
+    // The help or version text, or what is wrong with the command line.
     QString message;
 };
 

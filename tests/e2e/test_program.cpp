@@ -1,5 +1,7 @@
-// The brisco program as a whole process: how it ends on a signal, and what
-// it does without its lamp library.
+// The brisco program as a whole process: its command line, how it ends on a
+// signal, and what it does without its lamp library.
+#include "brisco_build.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -46,6 +48,57 @@ class TestProgram : public QObject {
     Q_OBJECT
 
 private slots:
+    // Run alone, without its lamp library: a program that went on to its
+    // window would stop in the message box about the library and not end.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("display");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray version = "brisco " BRISCO_VERSION "\n";
+        QTest::newRow("help, no display")
+            << QStringList{"--help"} << false << 0 << QByteArray("BRISCO_COM1") << QByteArray();
+        QTest::newRow("version, no display")
+            << QStringList{"--version"} << false << 0 << version << QByteArray();
+        QTest::newRow("-v") << QStringList{"-v"} << false << 0 << version << QByteArray();
+        QTest::newRow("Qt's own option taken off")
+            << QStringList{"-platform", "offscreen", "--version"} << false << 0 << version
+            << QByteArray();
+        QTest::newRow("unknown option") << QStringList{"--port=COM1"} << true << 2 << QByteArray()
+                                        << QByteArray("Unknown option 'port'");
+        QTest::newRow("argument") << QStringList{"COM1"} << true << 2 << QByteArray()
+                                  << QByteArray("Unexpected argument 'COM1'");
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, display);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QTemporaryDir alone;
+        const QString copy = QDir(alone.path()).filePath(QStringLiteral("brisco"));
+        QVERIFY(QFile::copy(QStringLiteral(BRISCO_PATH), copy));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            environment.remove(QLatin1String(name));
+        }
+        if (display) {
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        }
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(copy, arguments);
+        QVERIFY(program.waitForFinished(kTimeout));
+        const QByteArray said = program.readAllStandardOutput();
+        const QByteArray complained = program.readAllStandardError();
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(program.exitCode() == exitCode, complained.constData());
+        QVERIFY2(said.contains(out), said.constData());
+        QVERIFY2(complained.contains(err), complained.constData());
+        QCOMPARE(said.isEmpty(), out.isEmpty());
+    }
+
     void signalClosesNormally_data() {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);
