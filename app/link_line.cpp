@@ -33,8 +33,7 @@ QString describe(const LinkState& state, bool* warning) {
         reply = seconds == 0 ? QStringLiteral("last reply just now")
                              : QStringLiteral("last reply %1 s ago").arg(seconds);
     }
-    return QStringList{port, reply,
-                       QStringLiteral("%1 replies").arg(counters.statusFrameNo),
+    return QStringList{port, reply, QStringLiteral("%1 replies").arg(counters.statusFrameNo),
                        QStringLiteral("%1 bad checksums").arg(counters.checksumErrors),
                        QStringLiteral("%1 refusals").arg(counters.refusals)}
         .join(QStringLiteral("  ·  "));
@@ -121,8 +120,8 @@ void LinkLine::Record_Command_Click() {
         return;
     }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString name = QDateTime::currentDateTime().toString(
-        QStringLiteral("'brisco-'yyyy-MM-dd-HHmmss'.csv'"));
+    const QString name =
+        QDateTime::currentDateTime().toString(QStringLiteral("'brisco-'yyyy-MM-dd-HHmmss'.csv'"));
     const QString path = QFileDialog::getSaveFileName(
         window(), QStringLiteral("Record the status replies"), QDir(folder).filePath(name),
         QStringLiteral("CSV files (*.csv)"));

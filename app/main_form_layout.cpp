@@ -356,8 +356,8 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     // Opening the port is the first thing an operator does; then Tab takes
     // the entries in the order of the set-point table.
     m_CommPort_ToggleButton->setFocus();
-    QList<QWidget*> chain{m_CommPort_ToggleButton, m_RS485Option,  m_RS422Option,
-                          sendAddress,             field("AddrText1"), getAddress};
+    QList<QWidget*> chain{m_CommPort_ToggleButton, m_RS485Option, m_RS422Option, sendAddress,
+                          field("AddrText1"),      getAddress};
     for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
         chain << field(setPoint.entryName);
     }

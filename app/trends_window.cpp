@@ -24,42 +24,31 @@ TrendsWindow::TrendsWindow(const TrendStore& store, QWidget* parent)
     setObjectName(QStringLiteral("TrendsWindow"));
     setWindowTitle(QStringLiteral("Trends — Brisco_v20E"));
     addPlot(QStringLiteral("Temperatures"), QStringLiteral("°C"));
-    addLine(QStringLiteral("Inner"), QColor(0xd62728), false, [](const TrendSample& s) {
-        return s.innerTemp;
-    });
-    addLine(QStringLiteral("Outer"), QColor(0x1f77b4), false, [](const TrendSample& s) {
-        return s.outerTemp;
-    });
-    addLine(QStringLiteral("Control"), QColor(0x2ca02c), false, [](const TrendSample& s) {
-        return std::optional(s.controlTemp);
-    });
-    addLine(QStringLiteral("Cooling start"), QColor(0x1f77b4), true, [](const TrendSample& s) {
-        return std::optional(s.coolStart);
-    });
-    addLine(QStringLiteral("Cooling stop"), QColor(0x9ecae1), true, [](const TrendSample& s) {
-        return std::optional(s.coolStop);
-    });
-    addLine(QStringLiteral("Heating start"), QColor(0xd62728), true, [](const TrendSample& s) {
-        return std::optional(s.heatStart);
-    });
-    addLine(QStringLiteral("Heating stop"), QColor(0xfc9272), true, [](const TrendSample& s) {
-        return std::optional(s.heatStop);
-    });
+    addLine(QStringLiteral("Inner"), QColor(0xd62728), false,
+            [](const TrendSample& s) { return s.innerTemp; });
+    addLine(QStringLiteral("Outer"), QColor(0x1f77b4), false,
+            [](const TrendSample& s) { return s.outerTemp; });
+    addLine(QStringLiteral("Control"), QColor(0x2ca02c), false,
+            [](const TrendSample& s) { return std::optional(s.controlTemp); });
+    addLine(QStringLiteral("Cooling start"), QColor(0x1f77b4), true,
+            [](const TrendSample& s) { return std::optional(s.coolStart); });
+    addLine(QStringLiteral("Cooling stop"), QColor(0x9ecae1), true,
+            [](const TrendSample& s) { return std::optional(s.coolStop); });
+    addLine(QStringLiteral("Heating start"), QColor(0xd62728), true,
+            [](const TrendSample& s) { return std::optional(s.heatStart); });
+    addLine(QStringLiteral("Heating stop"), QColor(0xfc9272), true,
+            [](const TrendSample& s) { return std::optional(s.heatStop); });
     addPlot(QStringLiteral("TEC current"), QStringLiteral("A"));
-    addLine(QStringLiteral("TEC current"), QColor(0x9467bd), false, [](const TrendSample& s) {
-        return std::optional(s.tecCurrent);
-    });
+    addLine(QStringLiteral("TEC current"), QColor(0x9467bd), false,
+            [](const TrendSample& s) { return std::optional(s.tecCurrent); });
     addPlot(QStringLiteral("DC voltage"), QStringLiteral("V"));
-    addLine(QStringLiteral("DC voltage"), QColor(0x8c564b), false, [](const TrendSample& s) {
-        return std::optional(s.dcVoltage);
-    });
+    addLine(QStringLiteral("DC voltage"), QColor(0x8c564b), false,
+            [](const TrendSample& s) { return std::optional(s.dcVoltage); });
     addPlot(QStringLiteral("Fan speeds"), QStringLiteral("controller units"));
-    addLine(QStringLiteral("Inner fan"), QColor(0xff7f0e), false, [](const TrendSample& s) {
-        return std::optional<double>(s.innerFan);
-    });
-    addLine(QStringLiteral("Outer fan"), QColor(0x17becf), false, [](const TrendSample& s) {
-        return std::optional<double>(s.outerFan);
-    });
+    addLine(QStringLiteral("Inner fan"), QColor(0xff7f0e), false,
+            [](const TrendSample& s) { return std::optional<double>(s.innerFan); });
+    addLine(QStringLiteral("Outer fan"), QColor(0x17becf), false,
+            [](const TrendSample& s) { return std::optional<double>(s.outerFan); });
 
     auto* grid = new QGridLayout(this);
     for (qsizetype i = 0; i < m_plots.size(); ++i) {

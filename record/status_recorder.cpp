@@ -36,8 +36,14 @@ QByteArray StatusRecorder::header() {
     for (const settings::SetPoint& setPoint : settings::setPoints()) {
         columns << QByteArray(setPoint.displayName).chopped(5); // without "_Text"
     }
-    columns << "Temp1" << "Temp2" << "SensorFault" << "ControlTemp" << "TECcurrent"
-            << "DCvoltage" << "IntFanSpeed" << "ExtFanSpeed";
+    columns << "Temp1"
+            << "Temp2"
+            << "SensorFault"
+            << "ControlTemp"
+            << "TECcurrent"
+            << "DCvoltage"
+            << "IntFanSpeed"
+            << "ExtFanSpeed";
     for (int lamp = 1; lamp <= display::kLampCount; ++lamp) {
         columns << "StatusBox" + QByteArray::number(lamp);
     }

@@ -33,13 +33,13 @@ private slots:
         const char* gate = "click F_Setup_Command; type Password_Form/Password_TextBox ";
         const char* opened = "click F_Setup_Command; type Password_Form/Password_TextBox KT508; ";
         row("the code opens at its fifth character, with no key to confirm",
-            "click F_Setup_Command; shown Password_Form 1; type Password_Form/Password_TextBox KT50; "
+            "click F_Setup_Command; shown Password_Form 1; type Password_Form/Password_TextBox "
+            "KT50; "
             "shown F_Setup_Form 0; type Password_Form/Password_TextBox 8; shown F_Setup_Form 1; "
             "shown Password_Form 0");
         for (const char* typed : {"kt508", "KT509", "XKT508"}) {
-            QTest::addRow("%s does not open", typed)
-                << QString::fromLatin1(QByteArray(gate) + typed +
-                                       "; shown F_Setup_Form 0; shown Password_Form 1");
+            QTest::addRow("%s does not open", typed) << QString::fromLatin1(
+                QByteArray(gate) + typed + "; shown F_Setup_Form 0; shown Password_Form 1");
         }
         row("the character in front deleted, it opens",
             "click F_Setup_Command; type Password_Form/Password_TextBox XKT508; "
@@ -60,13 +60,13 @@ private slots:
              "wrote 05 01 0F 00 15; quiet")
                 .constData());
         for (const char* value : {"100", "101", ""}) {
-            QTest::addRow("hydrogen period %s, left by Tab", value)
-                << QString::fromUtf8(QByteArray(opened) +
-                                     "activate F_Setup_Form; set F_Setup_Form/S_H_Fan_Text " +
-                                     value + "; focus F_Setup_Form/S_H_Fan_Text; "
-                                     "key F_Setup_Form/S_H_Fan_Text Tab; " +
-                                     (QByteArray(value) == "101" ? "told 数据错误！" : "spin; untold") +
-                                     "; shows F_Setup_Form/S_H_Fan_Text " + value);
+            QTest::addRow("hydrogen period %s, left by Tab", value) << QString::fromUtf8(
+                QByteArray(opened) + "activate F_Setup_Form; set F_Setup_Form/S_H_Fan_Text " +
+                value +
+                "; focus F_Setup_Form/S_H_Fan_Text; "
+                "key F_Setup_Form/S_H_Fan_Text Tab; " +
+                (QByteArray(value) == "101" ? "told 数据错误！" : "spin; untold") +
+                "; shows F_Setup_Form/S_H_Fan_Text " + value);
         }
     }
     void scripts() {

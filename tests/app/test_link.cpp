@@ -109,7 +109,8 @@ private slots:
             f.tick();
         }
         QCOMPARE(f.messages.texts.size(), 1);
-        QVERIFY(f.messages.texts[0].startsWith("Recording stopped: " + path + " cannot be written"));
+        QVERIFY(
+            f.messages.texts[0].startsWith("Recording stopped: " + path + " cannot be written"));
         QCOMPARE(record->text(), QStringLiteral("Record…"));
         f.port->feed(statusReply());
         f.tick();

@@ -50,11 +50,16 @@ private slots:
         // One of each kind: a box with two labels, an entry and a display box
         // under one label, a measured value, a box beside a button, lamps.
         const char* rows[][2] = {
-            {"TextBox3", "software version"},   {"AddrText1", "Send addr"},
-            {"S_TECcoolStart_Text", "Open tmep"}, {"S_IntFanPulse_Text", " Pulse per revolution"},
-            {"ExtFanSpeed_Text", "Current rotation speed"}, {"SetupT_Text", "Analog temp"},
-            {"StatusBox19", "自检"},              {"StatusBox20", "Entrance guard"},
-            {"F_Setup_Command", "factory setting"}, {"RS422Option", "RS422"},
+            {"TextBox3", "software version"},
+            {"AddrText1", "Send addr"},
+            {"S_TECcoolStart_Text", "Open tmep"},
+            {"S_IntFanPulse_Text", " Pulse per revolution"},
+            {"ExtFanSpeed_Text", "Current rotation speed"},
+            {"SetupT_Text", "Analog temp"},
+            {"StatusBox19", "自检"},
+            {"StatusBox20", "Entrance guard"},
+            {"F_Setup_Command", "factory setting"},
+            {"RS422Option", "RS422"},
         };
         for (const auto& row : rows) {
             QTest::newRow(row[0]) << row[0] << row[1];
@@ -71,8 +76,8 @@ private slots:
             QCOMPARE(button->text(), caption);
         } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
             QVERIFY2(captionsBeside(box).contains(caption), qPrintable(caption));
-            const bool entry = name.startsWith("S_") || name == "SetupT_Text" ||
-                               name == "AddrText1";
+            const bool entry =
+                name.startsWith("S_") || name == "SetupT_Text" || name == "AddrText1";
             QCOMPARE(box->isReadOnly(), !entry);
             // The entry box and its display box share the label.
             if (name.startsWith("S_")) {
@@ -244,8 +249,8 @@ private slots:
             (QByteArray(copied) + "set S_TempMin_Text; click Setup_Command; told No data！; "
                                   "tick 3; wrote 05 01 0F 00 15; quiet")
                 .constData());
-        for (const char* entry : {"S_TempMax_Text 216", "S_TECheatStart_Text -40.6",
-                                  "S_IntFanLowS_Text 65536"}) {
+        for (const char* entry :
+             {"S_TempMax_Text 216", "S_TECheatStart_Text -40.6", "S_IntFanLowS_Text 65536"}) {
             QTest::addRow("send set with %s, which does not fit", entry)
                 << QString::fromUtf8(QByteArray(copied) + "set " + entry +
                                      "; click Setup_Command; told Data error！; tick 3; "
@@ -282,7 +287,8 @@ private slots:
     void fitsAndScales() {
         FormFixture f;
         QVERIFY2(f.form->sizeHint().width() <= 1366 && f.form->sizeHint().height() <= 700,
-                 qPrintable(QStringLiteral("%1×%2").arg(f.form->sizeHint().width())
+                 qPrintable(QStringLiteral("%1×%2")
+                                .arg(f.form->sizeHint().width())
                                 .arg(f.form->sizeHint().height())));
         f.show();
         const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
@@ -320,7 +326,8 @@ private slots:
         for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
             f.edit(setPoint.entryName)->setText(QString::number(setPoint.range.minimum));
         }
-        expected << "SetupT_Text" << "Copy_Command";
+        expected << "SetupT_Text"
+                 << "Copy_Command";
         f.edit("AddrText1")->setFocus();
         QStringList seen;
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -340,8 +347,8 @@ private slots:
             << QStringList{"/dev/ttyACM0", "/dev/ttyUSB1", "/dev/ttyS0", "/dev/ttyS1"};
         QTest::newRow("numbers by value") << QStringList{"/dev/ttyUSB10", "/dev/ttyUSB2"}
                                           << QStringList{"/dev/ttyUSB2", "/dev/ttyUSB10"};
-        QTest::newRow("duplicates once") << QStringList{"/dev/ttyS0", "/dev/ttyS0"}
-                                         << QStringList{"/dev/ttyS0"};
+        QTest::newRow("duplicates once")
+            << QStringList{"/dev/ttyS0", "/dev/ttyS0"} << QStringList{"/dev/ttyS0"};
     }
     void serialDeviceOrder() {
         QFETCH(QStringList, devices);
@@ -349,9 +356,9 @@ private slots:
         QCOMPARE(brisco::app::orderSerialDevices(devices), expected);
         QCOMPARE(brisco::app::devicePathFor(2, {}, expected), expected.value(1));
         QCOMPARE(brisco::app::devicePathFor(0, {}, expected), QString());
-        QCOMPARE(brisco::app::devicePathFor(3, "/dev/pts/7", expected), QStringLiteral("/dev/pts/7"));
+        QCOMPARE(brisco::app::devicePathFor(3, "/dev/pts/7", expected),
+                 QStringLiteral("/dev/pts/7"));
     }
-
 };
 
 QTEST_MAIN(TestMainForm)

@@ -101,8 +101,8 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << ",";
         QTest::newRow("Swedish, U+2212 minus") << QLocale(QLocale::Swedish, QLocale::Sweden) << ",";
-        QTest::newRow("Arabic digits") << QLocale(QLocale::Arabic, QLocale::Egypt)
-                                       << QString(QChar(0x066B));
+        QTest::newRow("Arabic digits")
+            << QLocale(QLocale::Arabic, QLocale::Egypt) << QString(QChar(0x066B));
         QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << ".";
     }
     void decimalsFollowTheLocale() {

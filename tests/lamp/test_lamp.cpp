@@ -17,13 +17,16 @@
 namespace {
 
 QColor fillOf(const QWidget* lamp) {
-    return lamp->findChild<QWidget*>(QStringLiteral("Shape1"))->property("fillColor").value<QColor>();
+    return lamp->findChild<QWidget*>(QStringLiteral("Shape1"))
+        ->property("fillColor")
+        .value<QColor>();
 }
 
 QColor paintedOf(QWidget* lamp) {
     lamp->resize(17, 15);
     const QImage image = lamp->grab().toImage();
-    return image.pixelColor(lamp->findChild<QWidget*>(QStringLiteral("Shape1"))->geometry().center());
+    return image.pixelColor(
+        lamp->findChild<QWidget*>(QStringLiteral("Shape1"))->geometry().center());
 }
 
 // ForeColor set as a dispatch interface would: false when refused.
@@ -111,16 +114,16 @@ private slots:
         QTest::addColumn<QList<int>>("codes");
         QTest::addColumn<QList<QColor>>("colours");
         const QColor white(Qt::white), green(Qt::green), red(Qt::red), yellow(Qt::yellow);
-        QTest::newRow("2 then 7 stays red") << QVariantList{2, 7} << QList<int>{2, 7}
-                                            << QList<QColor>{red, red};
+        QTest::newRow("2 then 7 stays red")
+            << QVariantList{2, 7} << QList<int>{2, 7} << QList<QColor>{red, red};
         QTest::newRow("3 then 0") << QVariantList{3, 0} << QList<int>{3, 0}
                                   << QList<QColor>{yellow, white};
-        QTest::newRow("1 then -1") << QVariantList{1, -1} << QList<int>{1, -1}
-                                   << QList<QColor>{green, green};
-        QTest::newRow("1.5 and 2.5 both 2") << QVariantList{1.5, 2.5} << QList<int>{2, 2}
-                                            << QList<QColor>{red, red};
-        QTest::newRow("-0.5 is 0") << QVariantList{2, -0.5} << QList<int>{2, 0}
-                                   << QList<QColor>{red, white};
+        QTest::newRow("1 then -1")
+            << QVariantList{1, -1} << QList<int>{1, -1} << QList<QColor>{green, green};
+        QTest::newRow("1.5 and 2.5 both 2")
+            << QVariantList{1.5, 2.5} << QList<int>{2, 2} << QList<QColor>{red, red};
+        QTest::newRow("-0.5 is 0")
+            << QVariantList{2, -0.5} << QList<int>{2, 0} << QList<QColor>{red, white};
         QTest::newRow("text 3, true -1") << QVariantList{QStringLiteral("3"), true}
                                          << QList<int>{3, -1} << QList<QColor>{yellow, yellow};
         QTest::newRow("16-bit ends") << QVariantList{32767, -32768} << QList<int>{32767, -32768}

@@ -75,7 +75,8 @@ private slots:
             << write(kParamBusAddress, Encoding::Plain, 2) << "05 01 1E 1C 01 02 43";
         QTest::newRow("analog 25")
             << write(kParamAnalogTemp, Encoding::HalfDegree, 25) << "05 01 1E 32 01 82 D9";
-        QTest::newRow("DC low limit 200") << write(16, Encoding::Plain, 200) << "05 01 1E 10 01 C8 FD";
+        QTest::newRow("DC low limit 200")
+            << write(16, Encoding::Plain, 200) << "05 01 1E 10 01 C8 FD";
         QTest::newRow("cooling start 216") << write(0, Encoding::Plus40, 216) << "refused";
         QTest::newRow("fan speed 65536") << write(5, Encoding::Word16, 65536) << "refused";
     }
@@ -172,15 +173,17 @@ private slots:
         QTest::addColumn<bool>("echoSeen");
         QTest::addColumn<bool>("waiting");
         QTest::newRow("four bytes are not examined") << hex("15 00 15 00") << 0 << false << false;
-        QTest::newRow("refusal then noise") << hex("15 06 01 0F 00 00 FF 33") << 4 << false << false;
+        QTest::newRow("refusal then noise")
+            << hex("15 06 01 0F 00 00 FF 33") << 4 << false << false;
         QTest::newRow("echo of a poll") << hex("05 01 0F 00 15 00") << 5 << true << false;
-        QTest::newRow("echo of the address query") << hex("05 00 0F 01 15 00") << 5 << true << false;
+        QTest::newRow("echo of the address query")
+            << hex("05 00 0F 01 15 00") << 5 << true << false;
         QTest::newRow("echo of command 45") << hex("05 01 2D 00 33 00") << 5 << true << false;
         QTest::newRow("echo of a write") << hex("05 01 1E 00 01 41 66 00") << 7 << true << false;
         QTest::newRow("echo of a two-byte write")
             << hex("05 01 1E 05 02 03 E8 16 00") << 8 << true << false;
-        QTest::newRow("write echo, its tail missing") << hex("05 01 1E 05 02 03 E8") << 0 << false
-                                                      << true;
+        QTest::newRow("write echo, its tail missing")
+            << hex("05 01 1E 05 02 03 E8") << 0 << false << true;
         QTest::newRow("request of another command") << hex("05 01 63 00 00") << 3 << false << false;
         QTest::newRow("poll of address 7") << hex("05 07 0F 00 1B") << 1 << false << false;
         QTest::newRow("reply, sub-command 9") << hex("06 01 0F 09 00") << 3 << false << false;
@@ -229,7 +232,8 @@ private slots:
         row("address, bad checksum", hex("06 00 0F 01 01 05 1D"), 1, Address, false, 7, true);
         row("factory", framed(hex("06 01 0F 03 00 C8 05 F0 05 41 42 00 00 00 00 01 0A")), 1,
             Factory, true, 18, false);
-        row("device information L 10", deviceInfoReply("0123456789"), 1, DeviceInfo, true, 16, true);
+        row("device information L 10", deviceInfoReply("0123456789"), 1, DeviceInfo, true, 16,
+            true);
         row("device information filling the ring", deviceInfoReply(QByteArray(122, 'x')), 1,
             DeviceInfo, true, 128, true);
     }
@@ -292,8 +296,10 @@ private slots:
     void splitDeviceInfo_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("split");
-        QTest::newRow("VA2 edition") << QByteArray("ABC/1.0/VA2.1/") << QByteArray("ABC|1.0|VA2.1 edition");
-        QTest::newRow("other software") << QByteArray("ABC/1.0/VB3.0/") << QByteArray("ABC|1.0|VB3.0");
+        QTest::newRow("VA2 edition")
+            << QByteArray("ABC/1.0/VA2.1/") << QByteArray("ABC|1.0|VA2.1 edition");
+        QTest::newRow("other software")
+            << QByteArray("ABC/1.0/VB3.0/") << QByteArray("ABC|1.0|VB3.0");
         QTest::newRow("no terminator") << QByteArray("X/Y/Z") << QByteArray("X|Y|");
         QTest::newRow("empty model") << QByteArray("/1.0/VA2x") << QByteArray("|1.0|VA2 edition");
         QTest::newRow("slash in software") << QByteArray("A/B/C/D/x") << QByteArray("A|B|C/D/");
@@ -311,7 +317,8 @@ private slots:
 
     void deviceInfoTextAcrossTheWrap() {
         ReceiveRing ring = ringAt(120, deviceInfoReply("TEC-300/2.1/VA2.07/"));
-        QCOMPARE(QByteArray::fromStdString(deviceInfoText(ring)), QByteArray("TEC-300/2.1/VA2.07/"));
+        QCOMPARE(QByteArray::fromStdString(deviceInfoText(ring)),
+                 QByteArray("TEC-300/2.1/VA2.07/"));
         // A length that would leave the ring gives no text.
         ring = ringAt(0, hex("06 01 0F 02 7C"));
         QVERIFY(deviceInfoText(ring).empty());

@@ -76,9 +76,9 @@ private slots:
     // is phase 1; the query repeats every second until the model is known.
     void cadenceOfTheFirstTicks() {
         Harness h;
-        QCOMPARE(h.writes(10), (QStringList{"2: 05 01 0F 02 17", "4: 05 01 0F 00 15",
-                                            "6: 05 01 0F 02 17", "8: 05 01 0F 00 15",
-                                            "10: 05 01 0F 02 17"}));
+        QCOMPARE(h.writes(10),
+                 (QStringList{"2: 05 01 0F 02 17", "4: 05 01 0F 00 15", "6: 05 01 0F 02 17",
+                              "8: 05 01 0F 00 15", "10: 05 01 0F 02 17"}));
         h.texts["TextBox1"] = "TEC";
         QCOMPARE(h.writes(8), (QStringList{"12: 05 01 0F 00 15", "16: 05 01 0F 00 15"}));
     }
@@ -262,8 +262,7 @@ private slots:
             {"1: 05 01 1E 00 01 46 6B", "2: 05 01 1E 04 01 03 2C", "3: 05 01 1E 09 01 02 30",
              "4: 05 01 1E 0C 01 64 95", "5: 05 01 1E 0F 01 1E 52", "6: " + query, "8: " + poll});
         row("a value that does not fit ends it", {"S_TECcoolStart_Text=20", "S_TempMax_Text=216"},
-            {"1: 05 01 1E 00 01 3C 61", "4: " + poll, "6: " + query, "8: " + poll},
-            "Data error！");
+            {"1: 05 01 1E 00 01 3C 61", "4: " + poll, "6: " + query, "8: " + poll}, "Data error！");
     }
     void settingsTransfer() {
         QFETCH(QStringList, boxes);
@@ -358,19 +357,19 @@ private slots:
         QTest::addColumn<QByteArray>("box");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("frame"); // empty: refused with a message
-        QTest::newRow("address 20") << QByteArray("AddrText1") << "20"
-                                    << hex("05 01 1E 1C 01 14 55");
-        QTest::newRow("address 2.5 to even") << QByteArray("AddrText1") << "2.5"
-                                             << hex("05 01 1E 1C 01 02 43");
+        QTest::newRow("address 20")
+            << QByteArray("AddrText1") << "20" << hex("05 01 1E 1C 01 14 55");
+        QTest::newRow("address 2.5 to even")
+            << QByteArray("AddrText1") << "2.5" << hex("05 01 1E 1C 01 02 43");
         QTest::newRow("address 21") << QByteArray("AddrText1") << "21" << QByteArray();
         QTest::newRow("address 0.4") << QByteArray("AddrText1") << "0.4" << QByteArray();
         QTest::newRow("analog 88") << QByteArray("SetupT_Text") << "88" << QByteArray();
-        QTest::newRow("analog empty") << QByteArray("SetupT_Text") << ""
-                                      << hex("05 01 1E 32 01 50 A7");
-        QTest::newRow("analog 87.5") << QByteArray("SetupT_Text") << "87.5"
-                                     << hex("05 01 1E 32 01 FF 56");
-        QTest::newRow("analog tie 0.75 to even") << QByteArray("SetupT_Text") << "0.75"
-                                                 << hex("05 01 1E 32 01 52 A9");
+        QTest::newRow("analog empty")
+            << QByteArray("SetupT_Text") << "" << hex("05 01 1E 32 01 50 A7");
+        QTest::newRow("analog 87.5")
+            << QByteArray("SetupT_Text") << "87.5" << hex("05 01 1E 32 01 FF 56");
+        QTest::newRow("analog tie 0.75 to even")
+            << QByteArray("SetupT_Text") << "0.75" << hex("05 01 1E 32 01 52 A9");
     }
     void valueThatDoesNotFitIsNotSent() {
         QFETCH(QByteArray, box);
