@@ -44,18 +44,23 @@ TrendsWindow::TrendsWindow(const TrendStore& store, QWidget* parent)
     addPlot(QStringLiteral("DC voltage"), QStringLiteral("V"));
     addLine(QStringLiteral("DC voltage"), QColor(0x8c564b), false,
             [](const TrendSample& s) { return std::optional(s.dcVoltage); });
-    addPlot(QStringLiteral("Fan speeds"), QStringLiteral("controller units"));
+    addPlot(QStringLiteral("Fan speeds"), QStringLiteral("units"));
     addLine(QStringLiteral("Inner fan"), QColor(0xff7f0e), false,
             [](const TrendSample& s) { return std::optional<double>(s.innerFan); });
     addLine(QStringLiteral("Outer fan"), QColor(0x17becf), false,
             [](const TrendSample& s) { return std::optional<double>(s.outerFan); });
 
+    // The temperatures across the top, the rest side by side below.
     auto* grid = new QGridLayout(this);
     for (qsizetype i = 0; i < m_plots.size(); ++i) {
         auto* view = new QChartView(m_plots[i].chart);
         view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumSize(420, 260);
-        grid->addWidget(view, int(i / 2), int(i % 2));
+        view->setMinimumSize(i == 0 ? QSize(900, 280) : QSize(300, 240));
+        if (i == 0) {
+            grid->addWidget(view, 0, 0, 1, int(m_plots.size() - 1));
+        } else {
+            grid->addWidget(view, 1, int(i - 1));
+        }
     }
 }
 

@@ -77,7 +77,9 @@ def main():
         sys.exit("mutants: the tests fail on the unchanged copy")
 
     caught, total, problems = 0, 0, []
-    for number, path, find, replace, what in faults(listing, pattern):
+    # Read the whole list first: it may be edited while the faults are planted.
+    planted = list(faults(listing, pattern))
+    for number, path, find, replace, what in planted:
         total += 1
         target = os.path.join(scratch, path)
         with open(target, encoding="utf-8") as f:

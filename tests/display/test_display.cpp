@@ -81,6 +81,7 @@ private slots:
         row("control 254 is a temperature", 27, 254, 0x50, "ControlTemp_Text", "87");
         row("control 255 is a temperature", 27, 255, 0x50, "ControlTemp_Text", "87.5");
         row("TEC current", 28, 57, 0x50, "TECcurrent_Text", "5.7");
+        row("DC voltage 48", 29, 1, 224, "DCvoltage_Text", "48");
         row("DC voltage 6553.5", 29, 255, 255, "DCvoltage_Text", "6553.5");
     }
     void fieldText() {

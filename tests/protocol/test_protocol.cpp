@@ -104,6 +104,7 @@ private slots:
         row("half degree 88", Encoding::HalfDegree, 88, kRefused);
         row("half degree -40.5", Encoding::HalfDegree, -40.5, kRefused);
         row("half degree tie 25.75", Encoding::HalfDegree, 25.75, 132);
+        row("word16 65535", Encoding::Word16, 65535, 65535);
         row("word16 tie 1000.5", Encoding::Word16, 1000.5, 1000);
         row("word16 tie 65535.5", Encoding::Word16, 65535.5, kRefused);
         row("plain tie 65.5", Encoding::Plain, 65.5, 66);
