@@ -2,10 +2,11 @@
 """Plants each fault of scripts/mutants.txt, one at a time, in a scratch copy
 of the working tree, rebuilds, runs the tests and says whether they caught it.
 
-Usage: scripts/mutants.py [--keep] [--list FILE] [--tree DIR] [PATTERN]
+Usage: scripts/mutants.py [--keep] [--list FILE] [--tree DIR] [--matrix FILE] [PATTERN]
   PATTERN   only the faults whose line contains it
   --list    another list of faults (default scripts/mutants.txt)
   --tree    plant them in a copy of another checkout (default this one)
+  --matrix  write which test functions failed for each fault to FILE
 
 Each fault is a line `file: `find` -> `replace`   what it breaks`. The find text
 must occur exactly once in the file; \\n in find or replace stands for a line
@@ -57,6 +58,7 @@ def option(name, default):
 def main():
     listing = option("--list", os.path.join(ROOT, "scripts", "mutants.txt"))
     tree = option("--tree", ROOT)
+    matrix = option("--matrix", None)
     keep = "--keep" in sys.argv
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     pattern = args[0] if args else ""
@@ -96,9 +98,17 @@ def main():
         if run(["cmake", "--build", "--preset", "default"], scratch, log):
             problems.append(f"line {number}: the fault does not build")
             verdict = "?"
-        elif run(CTEST, scratch, log):
+        elif run(CTEST + ["--output-on-failure"], scratch, log):
             caught += 1
             verdict = "caught"
+            if matrix:
+                with open(log, encoding="utf-8", errors="replace") as out:
+                    section = out.read().rsplit("===== fault", 1)[-1]
+                failed = sorted(set(re.findall(r"FAIL!  : (\w+::\w+)", section)) |
+                                set(re.findall(r"\d+ - (\w+) \((?:Timeout|SEGFAULT|Subprocess)",
+                                               section)))
+                with open(matrix, "a", encoding="utf-8") as out:
+                    out.write(f"{number} {path}: {what} => {' '.join(failed)}\n")
         else:
             verdict = "MISSED"
         with open(target, "w", encoding="utf-8") as f:

@@ -125,12 +125,15 @@ private slots:
         row("S_TECcoolStart_Text", "45.01", "tab", true);
         row("S_TECcurrL_Text", "0.1", "box", false);
         row("S_TECcurrL_Text", "0.09", "box", true);
+        row("S_IntFanPulse_Text", "2.5", "tab", false);
         row("S_IntFanPulse_Text", "3.4", "box", false);
         row("S_IntFanPulse_Text", "3.5", "button", true);
         row("S_ExtFanHighS_Text", "1999.4", "tab", true);
         row("S_ExtFanHighS_Text", "1999.5", "button", false);
+        row("S_ExtFanHighS_Text", "2000.4", "box", false);
         row("S_TempMax_Text", "30abc", "tab", false);
         row("S_TECcoolStop_Text", "", "tab", true);
+        row("S_TempMin_Text", "", "box", false);
         row("SetupT_Text", "80.5", "box", true);
         row("S_TECcoolStart_Text", "99", "away", false);
     }

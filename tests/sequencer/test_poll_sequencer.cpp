@@ -325,8 +325,8 @@ private slots:
             nothing);
         row("compared as numbers", {"S_DCVlow_Text=200.0", "DCVlow_Text=200"}, nothing);
         row("what does not fit is passed over, told once",
-            {"S_DCVlow_Text=256", "S_DCVhigh_Text=-1", "S_H_Fan_Text=30"},
-            oneFrame("05 01 1E 1B 01 1E 5E"), "数据错误！");
+            {"S_DCVlow_Text=256", "S_DCVhigh_Text=30", "S_Temp1Calib_Text=-1"},
+            oneFrame("05 01 1E 12 01 1E 55"), "数据错误！");
         row("a version character outside Latin-1", {"S_Ver_Text=€2", "Ver_Text=A2"}, nothing,
             "数据错误！");
     }
