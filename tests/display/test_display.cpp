@@ -175,17 +175,6 @@ private slots:
         QCOMPARE(shown.outer, u' ' + QString::number(outer));
     }
 
-    void stoppingFanFallsByOneHundredPerReply() {
-        FanSpeed fans;
-        for (int i = 0; i < 15; ++i) {
-            feed(fans, 1500, 1500);
-        }
-        for (int step = 1; step <= 16; ++step) {
-            const FanSpeed::Shown shown = feed(fans, 0, 0);
-            QCOMPARE(shown.inner, u' ' + QString::number(qMax(0, 1500 - 100 * step)));
-            QCOMPARE(shown.outer, shown.inner);
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDisplay)

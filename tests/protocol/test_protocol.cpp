@@ -316,16 +316,6 @@ private slots:
         QCOMPARE(describe(brisco::protocol::splitDeviceInfo(view)), split);
     }
 
-    void deviceInfoTextAcrossTheWrap() {
-        ReceiveRing ring = ringAt(120, deviceInfoReply("TEC-300/2.1/VA2.07/"));
-        QCOMPARE(QByteArray::fromStdString(deviceInfoText(ring)),
-                 QByteArray("TEC-300/2.1/VA2.07/"));
-        // A length that would leave the ring gives no text.
-        ring = ringAt(0, hex("06 01 0F 02 7C"));
-        QVERIFY(deviceInfoText(ring).empty());
-        ring = ringAt(0, hex("06 01 0F 02 7B"));
-        QCOMPARE(deviceInfoText(ring).size(), std::size_t{123});
-    }
 };
 
 QTEST_GUILESS_MAIN(TestProtocol)

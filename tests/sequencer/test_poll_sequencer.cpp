@@ -122,20 +122,6 @@ private slots:
         QCOMPARE(h.decoded, (QList<QByteArray>{first, second}));
     }
 
-    void badChecksumIsDroppedAndCounted() {
-        Harness h;
-        QByteArray bad = statusReply();
-        bad[20] = static_cast<char>(bad[20] + 1);
-        h.tick(bad + hex("06 00 0F 01 01 05 1D"));
-        h.tick();
-        QVERIFY(h.decoded.isEmpty());
-        QCOMPARE(h.sequencer.counters().checksumErrors, 2);
-        QCOMPARE(h.sequencer.counters().statusFrameNo, 0);
-        // Nothing is left behind them.
-        h.texts["TextBox1"] = "TEC";
-        QCOMPARE(h.writes(2), QStringList{"4: 05 01 0F 00 15"});
-    }
-
     void addressReplyMovesLaterRequests() {
         Harness h;
         h.tick(hex("06 00 0F 01 01 05 1C"));
