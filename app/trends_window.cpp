@@ -71,7 +71,8 @@ void TrendsWindow::addPlot(const QString& title, const QString& unit) {
     auto* time = new QDateTimeAxis;
     time->setTitleText(QStringLiteral("Time"));
     time->setFormat(QStringLiteral("HH:mm:ss"));
-    time->setTickCount(5);
+    // Room for five times of day across the wide plot, three on the others.
+    time->setTickCount(m_plots.isEmpty() ? 5 : 3);
     auto* value = new QValueAxis;
     value->setTitleText(unit);
     chart->addAxis(time, Qt::AlignBottom);
@@ -158,7 +159,9 @@ void TrendsWindow::refresh() {
             QDateTime::fromMSecsSinceEpoch(last));
         const auto [low, high] = ranges[i];
         const double margin = std::max(1.0, (high - low) * 0.1);
-        plot.value->setRange(low - margin, high + margin);
+        // Values that are never negative keep the axis at zero or above.
+        plot.value->setRange(low >= 0 ? std::max(0.0, low - margin) : low - margin,
+                             high + margin);
         plot.value->applyNiceNumbers();
     }
 }

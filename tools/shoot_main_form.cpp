@@ -42,12 +42,12 @@ int main(int argc, char* argv[]) {
     saved &= save(f.form.get(), out.filePath(QStringLiteral("main_form_live.png")));
 
     f.button(QStringLiteral("F_Setup_Command"))->click();
-    auto* gate = f.find(QStringLiteral("Password_Form"));
+    auto* gate = f.window(QStringLiteral("Password_Form"));
     QCoreApplication::processEvents(); // activated, and so emptied
-    QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("Password_TextBox")), "KT5");
+    QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("Password_Form/Password_TextBox")), "KT5");
     saved &= save(gate, out.filePath(QStringLiteral("password_form.png")));
-    QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("Password_TextBox")), "08");
-    auto* factory = f.find(QStringLiteral("F_Setup_Form"));
+    QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("Password_Form/Password_TextBox")), "08");
+    auto* factory = f.window(QStringLiteral("F_Setup_Form"));
     factory->findChild<QLineEdit*>(QStringLiteral("S_H_Fan_Text"))->setText(QStringLiteral("45"));
     saved &= save(factory, out.filePath(QStringLiteral("f_setup_form.png")));
     return saved ? 0 : 1;

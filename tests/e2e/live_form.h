@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QSet>
+#include <QtCore/qtestsupport_core.h>
 #include <QTimer>
 
 #include <memory>
@@ -55,6 +56,21 @@ public:
                 samples << shownNow();
             }
         });
+        return true;
+    }
+
+    // Starts the simulator, waits for the port scan to offer it as COM1, and
+    // opens it.
+    bool startAndOpen(const QStringList& simOptions) {
+        QString error;
+        if (!start(simOptions, &error)) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        if (!QTest::qWaitFor([this] { return text("CommPortText") == "COM1"; }, 5000)) {
+            return false;
+        }
+        button(QStringLiteral("CommPort_ToggleButton"))->click();
         return true;
     }
 

@@ -30,11 +30,7 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QString, lineOption);
         LiveForm live;
-        QString error;
-        QVERIFY2(live.start(options, &error), qPrintable(error));
-
-        QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
-        live.button("CommPort_ToggleButton")->click();
+        QVERIFY(live.startAndOpen(options));
         QCOMPARE(live.button("CommPort_ToggleButton")->text(), QStringLiteral("StopComm"));
 
         QTRY_COMPARE_WITH_TIMEOUT(live.text("TextBox1"), QStringLiteral("TEC-48"), kTimeout);
@@ -75,10 +71,7 @@ private slots:
     // next replies show both.
     void sendsSetPointsAndFactoryValues() {
         LiveForm live;
-        QString error;
-        QVERIFY2(live.start({"--seed", "5"}, &error), qPrintable(error));
-        QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
-        live.button("CommPort_ToggleButton")->click();
+        QVERIFY(live.startAndOpen({"--seed", "5"}));
         QTRY_VERIFY_WITH_TIMEOUT(live.form->linkCounters().statusFrameNo >= 1, kTimeout);
         live.button("Copy_Command")->click();
         live.edit("S_TECcoolStart_Text")->setText(QStringLiteral("40"));
@@ -105,11 +98,7 @@ private slots:
     // says so and the values turn grey, until it answers again.
     void silenceShowsOnTheLinkLine() {
         LiveForm live;
-        QString error;
-        QVERIFY2(live.start({"--seed", "6", "--silence", "4", "--silence-period", "30"}, &error),
-                 qPrintable(error));
-        QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
-        live.button("CommPort_ToggleButton")->click();
+        QVERIFY(live.startAndOpen({"--seed", "6", "--silence", "4", "--silence-period", "30"}));
         const auto link = [&live] {
             return live.form->findChild<QLabel*>("Link_Text")->text();
         };
@@ -121,10 +110,7 @@ private slots:
     // port is closed once and the button offers to open it again.
     void vanishingDeviceClosesThePort() {
         LiveForm live;
-        QString error;
-        QVERIFY2(live.start({"--seed", "4"}, &error), qPrintable(error));
-        QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
-        live.button("CommPort_ToggleButton")->click();
+        QVERIFY(live.startAndOpen({"--seed", "4"}));
         QTRY_VERIFY_WITH_TIMEOUT(live.form->linkCounters().statusFrameNo >= 1, kTimeout);
         live.sim.stop();
         QTRY_COMPARE_WITH_TIMEOUT(live.button("CommPort_ToggleButton")->text(),
@@ -137,11 +123,7 @@ private slots:
     // value shown was sent in a good reply, and only good replies count.
     void faultyLineShowsOnlyGoodReplies() {
         LiveForm live;
-        QString error;
-        QVERIFY2(live.start({"--seed", "3", "--split", "--noise", "--corrupt", "30"}, &error),
-                 qPrintable(error));
-        QTRY_COMPARE(live.text("CommPortText"), QStringLiteral("COM1"));
-        live.button("CommPort_ToggleButton")->click();
+        QVERIFY(live.startAndOpen({"--seed", "3", "--split", "--noise", "--corrupt", "30"}));
 
         QTRY_VERIFY_WITH_TIMEOUT(live.form->linkCounters().statusFrameNo >= 8 &&
                                      live.form->linkCounters().checksumErrors >= 2,
