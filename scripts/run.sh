@@ -44,7 +44,7 @@ xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
     # is pressed with the space bar.
     sleep 1
     xdotool windowfocus --sync "$window" key --window "$window" space
-    sleep 6
+    sleep 10
     import -window root -crop "$(xdotool getwindowgeometry "$window" | awk "/Geometry/ {print \$2}")+0+0" "$shot"
     kill -TERM "$pid"
     wait "$pid"
