@@ -6,7 +6,7 @@ Usage: scripts/mutants.py [--keep] [--list FILE] [--tree DIR] [--matrix FILE] [P
   PATTERN   only the faults whose line contains it
   --list    another list of faults (default scripts/mutants.txt)
   --tree    plant them in a copy of another checkout (default this one)
-  --matrix  write which test functions failed for each fault to FILE
+  --matrix  write which test functions (and data rows) failed for each fault to FILE
 
 Each fault is a line `file: `find` -> `replace`   what it breaks`. The find text
 must occur exactly once in the file; \\n in find or replace stands for a line
@@ -104,7 +104,7 @@ def main():
             if matrix:
                 with open(log, encoding="utf-8", errors="replace") as out:
                     section = out.read().rsplit("===== fault", 1)[-1]
-                failed = sorted(set(re.findall(r"FAIL!  : (\w+::\w+)", section)) |
+                failed = sorted(set(re.findall(r"FAIL!  : (\w+::\w+\(.*?\))", section)) |
                                 set(re.findall(r"\d+ - (\w+) \((?:Timeout|SEGFAULT|Subprocess)",
                                                section)))
                 with open(matrix, "a", encoding="utf-8") as out:

@@ -107,8 +107,7 @@ struct FormFixture {
     // Runs the steps, separated by ";", and stops at the first that fails:
     //   ports [N ...] (those that open) | refuse N | open | toggle | unplug
     //   step (the port selector) | tick [N] | spin (the event loop's turn)
-    //   feed HEX | noise N | status OFFSET=VALUE ... | info TEXT
-    //   factory HEX (its twelve data bytes) | locale NAME
+    //   feed HEX | status OFFSET=VALUE ... | info TEXT | locale NAME
     //   set BOX [TEXT] | type BOX TEXT | key WIDGET KEY | click BUTTON
     //   show (the main window) | activate WINDOW | close WINDOW | focus WIDGET
     //   wrote HEX      the next block written since the last look
@@ -174,11 +173,8 @@ struct FormFixture {
                 port->unplug();
             } else if (command == "tick") {
                 tick(rest.isEmpty() ? 1 : rest.toInt());
-            } else if (command == "spin") {
             } else if (command == "feed") {
                 port->feed(QByteArray::fromHex(rest.toLatin1()));
-            } else if (command == "noise") {
-                port->feed(QByteArray(rest.toInt(), char(0x33)));
             } else if (command == "locale") {
                 QLocale::setDefault(QLocale(rest));
             } else if (command == "status") {
@@ -189,8 +185,6 @@ struct FormFixture {
                 port->feed(framed(reply.chopped(1)));
             } else if (command == "info") {
                 port->feed(deviceInfoReply(rest.toLatin1()));
-            } else if (command == "factory") {
-                port->feed(framed(hex("06 01 0F 03 0C") + QByteArray::fromHex(rest.toLatin1())));
             } else if (command == "set") {
                 QVERIFY2(edit(name), qPrintable(where));
                 edit(name)->setText(text);
@@ -224,7 +218,7 @@ struct FormFixture {
                 QCOMPARE(button(name)->isChecked(), text == "1");
             } else if (command == "shown") {
                 QCOMPARE(window(name) && window(name)->isVisible(), text == "1");
-            } else {
+            } else if (command != "spin") {
                 QFAIL(qPrintable("no such step " + where));
             }
             if (QTest::currentTestFailed()) {
