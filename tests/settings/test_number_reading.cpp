@@ -2,8 +2,6 @@
 
 #include <QTest>
 
-#include <cmath>
-
 using brisco::settings::readNumber;
 
 class TestNumberReading : public QObject {
@@ -12,48 +10,20 @@ class TestNumberReading : public QObject {
 private slots:
     void leadingNumber_data() {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QLocale>("locale");
         QTest::addColumn<double>("expected");
-
-        QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("letters") << "abc" << 0.0;
-        QTest::newRow("integer") << "25" << 25.0;
-        QTest::newRow("leading blanks") << "  25" << 25.0;
-        QTest::newRow("negative") << "-40" << -40.0;
-        QTest::newRow("decimal") << "2.5" << 2.5;
-        QTest::newRow("trailing text") << "30abc" << 30.0;
-        QTest::newRow("exponent") << "1e2" << 100.0;
-        QTest::newRow("negative exponent") << "25E-1" << 2.5;
-        QTest::newRow("exponent without digits") << "12e" << 12.0;
-        QTest::newRow("exponent sign without digits") << "12e+" << 12.0;
-        QTest::newRow("second point ends number") << "1.2.3" << 1.2;
-        QTest::newRow("full-width digits are text") << "２５" << 0.0;
-        QTest::newRow("hex is text") << "0x10" << 0.0;
+        const QLocale c = QLocale::c(), german(QLocale::German, QLocale::Germany);
+        QTest::newRow("letters") << "abc" << c << 0.0;
+        QTest::newRow("exponent, trailing text") << "25E-1abc" << c << 2.5;
+        QTest::newRow("exponent without digits") << "12e+" << c << 12.0;
+        QTest::newRow("German comma") << "-0,5" << german << -0.5;
+        QTest::newRow("comma where the point separates") << "2,5" << c << 2.0;
     }
     void leadingNumber() {
         QFETCH(QString, text);
+        QFETCH(QLocale, locale);
         QFETCH(double, expected);
-        QCOMPARE(readNumber(text, QLocale::c()), expected);
-    }
-
-    void localeSeparator_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("comma") << "2,5" << 2.5;
-        QTest::newRow("point still read") << "2.5" << 2.5;
-        QTest::newRow("negative comma") << "-0,5" << -0.5;
-    }
-    void localeSeparator() {
-        QFETCH(QString, text);
-        QFETCH(double, expected);
-        QCOMPARE(readNumber(text, QLocale(QLocale::German, QLocale::Germany)), expected);
-    }
-
-    void commaIsTextWhereThePointSeparates() {
-        QCOMPARE(readNumber(QStringLiteral("2,5"), QLocale::c()), 2.0);
-    }
-
-    void hugeExponentIsNotFinite() {
-        QVERIFY(std::isinf(readNumber(QStringLiteral("1e999"), QLocale::c())));
+        QCOMPARE(readNumber(text, locale), expected);
     }
 };
 
