@@ -62,16 +62,18 @@ struct FormFixture {
         form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
     }
 
-    // "Name" on the main window, "Window/Name" on one of its other windows.
+    // "Name" on the main window, else on another; "Window/Name" on that window.
     template <typename T = QWidget> T* find(const QString& path) const {
-        const bool onMain = !path.contains(u'/');
-        for (T* widget : form->findChildren<T*>(onMain ? path : path.section(u'/', 1))) {
+        const QStringList parts = path.split(u'/');
+        T* elsewhere = nullptr;
+        for (T* widget : form->findChildren<T*>(parts.last())) {
             const QWidget* window = widget->window();
-            if (onMain ? window == form.get() : window->objectName() == path.section(u'/', 0, 0)) {
+            if (parts.size() == 2 ? window->objectName() == parts[0] : window == form.get()) {
                 return widget;
             }
+            elsewhere = elsewhere ? elsewhere : widget;
         }
-        return nullptr;
+        return parts.size() == 2 ? nullptr : elsewhere;
     }
     QWidget* window(const QString& name) const {
         return name == form->objectName() ? form.get() : form->findChild<QWidget*>(name);
@@ -118,7 +120,7 @@ struct FormFixture {
     //   told TEXT      the next message box, once the event loop has turned
     //   untold         no message box yet, without a turn of the event loop
     //   lamps CODES    the 22 lamp codes as digits
-    // Widgets of other windows are named WINDOW/NAME.
+    // A widget of another window is NAME, or WINDOW/NAME where the main window has one.
     void run(const QString& script) {
         for (const QString& step : script.split(u';')) {
             const QString command = step.trimmed().section(u' ', 0, 0);

@@ -306,7 +306,6 @@ private slots:
         const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
         QCOMPARE(describe(brisco::protocol::splitDeviceInfo(view)), split);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestProtocol)

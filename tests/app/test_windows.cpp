@@ -1,0 +1,510 @@
+// The windows on the fake port, tick by tick: the main window's controls,
+// entry checks and port, the access code and the factory window, the link
+// line, the recording and the trends. The request schedule is the
+// sequencer's own test.
+#include "form_fixture.h"
+
+#include "app/link_line.h"
+#include "app/port_names.h"
+#include "settings/setpoint_table.h"
+
+#include <QChartView>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineSeries>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QLineEdit* passwordBox(const FormFixture& f) {
+    return f.form->findChild<QLineEdit*>(QStringLiteral("Password_TextBox"));
+}
+
+// A factory reply with these data bytes at offsets 5..16.
+QByteArray factoryReply(const QByteArray& data) {
+    return framed(hex("06 01 0F 03 0C") + data);
+}
+
+QString linkText(const FormFixture& f) {
+    return f.find<QLabel>("Link_Text")->text();
+}
+
+bool greyed(const FormFixture& f, const char* box) {
+    const QLineEdit* edit = f.edit(box);
+    return edit->palette().color(QPalette::Text) ==
+           edit->palette().color(QPalette::Disabled, QPalette::Text);
+}
+
+// Files of this process may grow no further than bytes, while it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_previous); }
+
+private:
+    rlimit m_previous{};
+};
+
+} // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    // An entry box left by Tab, by a click on another box or on "Send set":
+    // a value out of range is answered once, the text stays, and the focus
+    // and the click go where the operator sent them.
+    void entryChecks_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("leave"); // tab, box, button or away (another window)
+        QTest::addColumn<bool>("refused");
+        const auto row = [](const char* box, const char* text, const char* leave, bool refused) {
+            QTest::addRow("%s %s by %s", box, text, leave) << box << text << leave << refused;
+        };
+        row("S_TECcoolStart_Text", "45", "tab", false);
+        row("S_TECcoolStart_Text", "45.01", "tab", true);
+        row("S_TECcurrL_Text", "0.1", "box", false);
+        row("S_TECcurrL_Text", "0.09", "box", true);
+        row("S_IntFanPulse_Text", "2.5", "tab", false);
+        row("S_IntFanPulse_Text", "3.4", "box", false);
+        row("S_IntFanPulse_Text", "3.5", "button", true);
+        row("S_ExtFanHighS_Text", "1999.4", "tab", true);
+        row("S_ExtFanHighS_Text", "1999.5", "button", false);
+        row("S_ExtFanHighS_Text", "2000.4", "box", false);
+        row("S_TempMax_Text", "30abc", "tab", false);
+        row("S_TECcoolStop_Text", "", "tab", true);
+        row("S_TempMin_Text", "", "box", false);
+        row("SetupT_Text", "80.5", "box", true);
+        row("S_TECcoolStart_Text", "99", "away", false);
+    }
+    void entryChecks() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, leave);
+        QFETCH(bool, refused);
+        FormFixture f;
+        f.show();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        f.openPort();
+        f.port->feed(statusReply());
+        f.tick();
+        f.button("Copy_Command")->click();
+        QLineEdit* entry = f.edit(box);
+        entry->setText(text);
+        entry->setFocus(Qt::OtherFocusReason);
+        QWidget other;
+        QWidget* target = leave == "button" ? f.button("Setup_Command")
+                          : leave == "box"  ? static_cast<QWidget*>(f.edit("CommCtr_Text"))
+                                            : nullptr;
+        if (leave == "tab") {
+            QTest::keyClick(entry, Qt::Key_Tab);
+        } else if (leave == "away") {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        } else {
+            // As a real click comes, through the window: the press, whatever
+            // the loop then does, the release.
+            const QPoint at = target->mapTo(f.form.get(), target->rect().center());
+            QTest::mousePress(f.form->windowHandle(), Qt::LeftButton, {}, at);
+            QCoreApplication::processEvents();
+            QVERIFY(f.messages.texts.isEmpty()); // no modal box between press and release
+            QTest::mouseRelease(f.form->windowHandle(), Qt::LeftButton, {}, at);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(f.messages.texts, refused ? QStringList{"Data error！"} : QStringList{});
+        QCOMPARE(entry->text(), text);
+        QCOMPARE(f.form->focusWidget() == entry, leave == "away");
+        if (target) {
+            QCOMPARE(f.form->focusWidget(), target);
+        }
+        if (leave == "button") { // the click was not lost: the transfer starts
+            f.port->written.clear();
+            f.tick();
+            QCOMPARE(f.port->written.size(), 1);
+        }
+    }
+
+    // What the operator and the line do, and what must follow.
+    void scripts_data() {
+        QTest::addColumn<QString>("script");
+        const auto row = [](const char* name, const QByteArray& script) {
+            QTest::newRow(name) << QString::fromUtf8(script);
+        };
+        const QByteArray copied = "open; set TextBox1 TEC; status; tick; click Copy_Command; ";
+        row("ports 1 and 3: the selector steps, wraps, and the button opens what it shows",
+            "ports 1 3; tick; shows CommPortText COM1; visible CommPortVScroll 1; step; "
+            "shows CommPortText COM3; tip CommPortText /dev/fake3; step; shows CommPortText COM1; "
+            "step; toggle; opened 3; shows CommPort_ToggleButton StopComm; "
+            "spoken CommPort_ToggleButton StopComm; checked CommPort_ToggleButton 1; toggle; "
+            "closed; shows CommPort_ToggleButton OpenComm; checked CommPort_ToggleButton 0");
+        row("port 2 alone: no selector", "ports 2; tick; shows CommPortText COM2; "
+                                         "visible CommPortVScroll 0; opens 3");
+        row("port 4 is never tried", "ports 4; tick 2; shows CommPortText; opens 6");
+        row("the scan goes on until a port is found, then never again",
+            "ports; tick 3; opens 9; ports 2; tick; shows CommPortText COM2; ports 1 2; tick 2; "
+            "opens 12; shows CommPortText COM2");
+        row("no port found: the button does nothing",
+            "ports; tick; toggle; shows CommPort_ToggleButton OpenComm; closed; opens 3; "
+            "status; tick 8; quiet; waiting 36");
+        row("a port that refuses to open stays closed",
+            "ports 2; tick; refuse 2; toggle; shows CommPort_ToggleButton OpenComm; "
+            "checked CommPort_ToggleButton 0; closed; status; tick 8; quiet; waiting 36; opens 4");
+        row("a port that vanishes is closed once",
+            "ports 2; open; unplug; shows CommPort_ToggleButton OpenComm; "
+            "checked CommPort_ToggleButton 0; status; tick 8; quiet; waiting 36; opens 4");
+        row("closing the window closes an open port", "open; close Main_Form; closed");
+        row("and leaves a closed one alone", "tick; close Main_Form; closes 1");
+        row("a status reply on screen",
+            "open; status 10=5 11=220 19=25 21=63 22=16 23=36 24=4 25=254 26=255 27=254 29=255 "
+            "30=255 31=5 32=220 33=3 34=232; tick; shows IntFanLowS_Text 1500; "
+            "shows TECcurrL_Text 2.5; shows Temp1_Text Open; shows Temp2_Text Short; "
+            "shows ControlTemp_Text 87; shows DCvoltage_Text 6553.5; shows IntFanSpeed_Text  1500; "
+            "shows ExtFanSpeed_Text  1000; shows CommCtr_Text 1; lamps 1111130022000020000200; "
+            "checked RS485Option 1; checked RS422Option 0");
+        row("device information and address on screen",
+            "open; feed 05 01 0F 00 15; info TEC-48/1.0/VA2.1/; tick; shows TextBox1 TEC-48; "
+            "shows TextBox2 1.0; shows TextBox3 VA2.1; shows TextBox4 半导体制冷制热; "
+            "checked RS422Option 1; info NOSLASH; feed 06 00 0F 01 01 05 1C; tick 2; "
+            "shows TextBox1 TEC-48; shows AddrText2 5; checked RS422Option 1; "
+            "checked RS485Option 0");
+        row("buttons request only while the port is open",
+            "tick; click Addr_Command2; click Command3; open; set TextBox1 TEC; tick 4; "
+            "wrote 05 01 0F 00 15; quiet; set AddrText1 3; click Addr_Command1; "
+            "click Addr_Command2; tick 4; wrote 05 00 0F 01 15; wrote 05 01 0F 00 15; quiet");
+        row("a message after the tick, never during it",
+            "open; set TextBox1 TEC; set SetupT_Text 88; click Command3; tick 2; untold; "
+            "told Data error！; quiet");
+        row("copy set, then send set what changed, in the operator's notation",
+            "locale de_DE; open; status 19=25 17=95; tick; click Copy_Command; "
+            "shows S_TECcurrL_Text 2,5; shows S_TempMax_Text 55; shows S_TempMin_Text 40; "
+            "set S_TempMax_Text 60; set S_TECcurrH_Text 0,5; click Setup_Command; tick 2; "
+            "wrote 05 01 1E 0C 01 64 95; wrote 05 01 1E 0F 01 05 39; untold");
+        row("send set with the port closed",
+            copied + "set S_TempMax_Text 60; toggle; click Setup_Command; toggle; "
+                     "tick 3; wrote 05 01 0F 00 15; quiet; spin; untold");
+        row("send set before anything was copied",
+            "open; set TextBox1 TEC; tick; click Copy_Command; set S_TempMax_Text 60; "
+            "click Setup_Command; told No data！; tick 3; wrote 05 01 0F 00 15; quiet");
+        row("send set with the low warning cleared",
+            copied + "set S_TempMin_Text; click Setup_Command; told No data！; "
+                     "tick 3; wrote 05 01 0F 00 15; quiet");
+        row("send set with a value that does not fit",
+            copied + "set S_TECheatStart_Text -40.6; click Setup_Command; "
+                     "told Data error！; tick 3; wrote 05 01 0F 00 15; quiet");
+        row("the address entry is checked as it is typed",
+            "type AddrText1 25; told Data error！; shows AddrText1 1; key AddrText1 Backspace; "
+            "told Data error！; shows AddrText1 1; type AddrText1 3; shows AddrText1 13; spin; "
+            "untold");
+        row("send addr 3 to the address in use",
+            "open; set TextBox1 TEC; set AddrText1 3; click Addr_Command1; tick 4; "
+            "wrote 05 01 1E 1C 01 03 44; wrote 05 01 0F 00 15; quiet; spin; untold");
+        row("send addr with the box untouched",
+            "open; set TextBox1 TEC; click Addr_Command1; told Data error！; tick 4; "
+            "wrote 05 01 0F 00 15; quiet");
+        row("send addr with a negative entry",
+            "open; set TextBox1 TEC; set AddrText1 -3; click Addr_Command1; told Data error！; "
+            "tick 4; wrote 05 01 0F 00 15; quiet");
+        // The access code and the factory window.
+        const QByteArray gate = "click F_Setup_Command; type Password_TextBox ";
+        row("the code opens at its fifth character, with no key to confirm",
+            gate + "KT50; shown F_Setup_Form 0; shown Password_Form 1; type Password_TextBox 8; "
+                   "shown F_Setup_Form 1; shown Password_Form 0");
+        for (const char* typed : {"kt508", "KT509", "XKT508"}) {
+            QTest::addRow("%s does not open", typed) << QString::fromLatin1(
+                gate + typed + "; shown F_Setup_Form 0; shown Password_Form 1");
+        }
+        row("the character in front deleted, it opens",
+            gate + "XKT508; key Password_TextBox Home; shown F_Setup_Form 0; "
+                   "key Password_TextBox Delete; shown F_Setup_Form 1");
+        row("asked afresh each time; the gate waits while the factory window is shown",
+            "show; " + gate +
+                "KT5; activate Main_Form; activate Password_Form; "
+                "shows Password_TextBox; type Password_TextBox KT508; shown F_Setup_Form 1; "
+                "click F_Setup_Command; shown Password_Form 0; close F_Setup_Form; "
+                "click F_Setup_Command; shown Password_Form 1; shows Password_TextBox; "
+                "close Main_Form; shown Password_Form 0");
+        row("send setup, whatever the port; the factory queries only while it is shown",
+            gate + "KT508; set S_H_Fan_Text 30; click F_Setup_Form/F_Setup_Command; open; "
+                   "set TextBox1 TEC; tick 2; wrote 05 01 1E 1B 01 1E 5E; tick 8; "
+                   "wrote 05 01 0F 00 15; wrote 05 01 0F 00 15; wrote 05 01 0F 03 18; "
+                   "close F_Setup_Form; tick 4; wrote 05 01 0F 00 15; quiet");
+        for (const char* value : {"100", "101", ""}) {
+            QTest::addRow("hydrogen period %s, left by Tab", value) << QString::fromUtf8(
+                gate + "KT508; activate F_Setup_Form; set S_H_Fan_Text " + value +
+                "; focus S_H_Fan_Text; key S_H_Fan_Text Tab; " +
+                (QByteArray(value) == "101" ? "told 数据错误！" : "spin; untold") +
+                "; shows S_H_Fan_Text " + value);
+        }
+    }
+    void scripts() {
+        QFETCH(QString, script);
+        const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
+        FormFixture f;
+        f.run(script);
+        for (const QString& title : std::as_const(f.messages.titles)) {
+            QCOMPARE(title, QStringLiteral("Brisco_v20E"));
+        }
+        QVERIFY(!f.messages.anyIcon);
+    }
+
+    // A 1366×768 laptop screen leaves about 1366×700 to a window; at a
+    // scale factor of 1.5 or 2 nothing is cut short and the lamps are drawn.
+    void fitsAndScales() {
+        FormFixture f;
+        QVERIFY(f.form->sizeHint().width() <= 1366 && f.form->sizeHint().height() <= 700);
+        f.show();
+        for (const QLabel* label : f.form->findChildren<QLabel*>()) {
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        }
+        for (const QAbstractButton* button : f.form->findChildren<QAbstractButton*>()) {
+            QVERIFY2(button->width() >= button->minimumSizeHint().width(),
+                     qPrintable(button->text()));
+        }
+        const QImage shot = f.form->grab().toImage();
+        QWidget* lamp = f.find("StatusBox1");
+        const QPoint centre =
+            lamp->mapTo(f.form.get(), lamp->findChild<QWidget*>("Shape1")->geometry().center());
+        QCOMPARE(shot.pixelColor(centre * shot.devicePixelRatio()), QColor(Qt::white));
+    }
+
+    // Tab goes from one entry to the next in the order of the set-point
+    // table, then "Analog temp"; the boxes that only show values are passed.
+    void tabOrder() {
+        FormFixture f;
+        f.show();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        QStringList expected{"Addr_Command2"};
+        for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
+            expected << QString::fromLatin1(setPoint.entryName);
+            f.edit(expected.last())->setText(QString::number(setPoint.range.minimum));
+        }
+        expected << "SetupT_Text"
+                 << "Copy_Command";
+        f.edit("AddrText1")->setFocus();
+        QStringList seen;
+        while (seen.size() < expected.size()) {
+            QTest::keyClick(f.form->focusWidget(), Qt::Key_Tab);
+            QCoreApplication::processEvents();
+            seen << f.form->focusWidget()->objectName();
+        }
+        QCOMPARE(seen, expected);
+        QCOMPARE(f.messages.texts, QStringList{});
+    }
+
+    void serialDeviceOrder() {
+        const QStringList ordered =
+            brisco::app::orderSerialDevices({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyACM0",
+                                             "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyS0"});
+        QCOMPARE(ordered, (QStringList{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10",
+                                       "/dev/ttyS0", "/dev/ttyS1"}));
+        QCOMPARE(brisco::app::devicePathFor(2, {}, ordered), "/dev/ttyUSB2");
+        QCOMPARE(brisco::app::devicePathFor(0, {}, ordered), QString());
+        QCOMPARE(brisco::app::devicePathFor(3, "/dev/pts/7", ordered), "/dev/pts/7");
+    }
+
+    void factoryWindow() {
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QCOMPARE(f.window("Password_Form")->windowTitle(), QStringLiteral("密码"));
+        QCOMPARE(passwordBox(f)->echoMode(), QLineEdit::Password);
+        QCOMPARE(passwordBox(f)->maxLength(), 10);
+        QTest::keyClicks(passwordBox(f), "KT508");
+        QWidget* factory = f.window("F_Setup_Form");
+        QCOMPARE(factory->windowTitle(), QStringLiteral("厂家设定"));
+        // The controller's switch is shown but not the operator's to change.
+        auto* locked = factory->findChild<QCheckBox*>("CheckBox2");
+        QTest::mouseClick(locked, Qt::LeftButton);
+        QTest::keyClick(locked, Qt::Key_Space);
+        QVERIFY(!locked->isChecked());
+        auto* editable = factory->findChild<QCheckBox*>("CheckBox1");
+        QTest::keyClick(editable, Qt::Key_Space);
+        QVERIFY(editable->isChecked());
+    }
+
+    // Tab takes the entries as the operator reads them: the left column
+    // down, then the middle and right columns row by row.
+    void factoryTabOrder() {
+        FormFixture f;
+        f.button("F_Setup_Command")->click();
+        QTest::keyClicks(passwordBox(f), "KT508");
+        QWidget* factory = f.window("F_Setup_Form");
+        factory->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(factory));
+        factory->findChild<QWidget*>("S_Temp1Calib_Text")->setFocus();
+        QStringList seen;
+        for (int i = 0; i < 11; ++i) {
+            QTest::keyClick(factory->focusWidget(), Qt::Key_Tab);
+            seen << factory->focusWidget()->objectName();
+        }
+        QCOMPARE(seen, (QStringList{"S_Temp2Calib_Text", "S_TECcurrCalib_Text", "S_DCVcalib_Text",
+                                    "S_DCVlow_Text", "S_DCVlowOffset_Text", "S_DCVhigh_Text",
+                                    "S_DCVhighOffset_Text", "S_H_Fan_Text", "S_Ver_Text",
+                                    "CheckBox1", "F_Setup_Command"}));
+    }
+
+    // The reply lies at ring positions 115..127 and 0..4: offset 12 at 127,
+    // offset 13 at 0, offset 16 at 3.
+    void readback_data() {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QStringList>("shown"); // in offset order, the version as one text
+        QTest::addColumn<bool>("coolingOnly");
+        QTest::newRow("version 20, cooling only")
+            << hex("FF 02 3A 03 32 30 64 65 66 67 01 1E")
+            << QStringList{"255", "2", "58", "3", "20", "100", "101", "102", "103", "30"} << true;
+        QTest::newRow("version 1A, 2 is not cooling only")
+            << hex("C8 02 3A 03 31 41 00 01 02 03 02 00")
+            << QStringList{"200", "2", "58", "3", "1A", "0", "1", "2", "3", "0"} << false;
+        QTest::newRow("version of Latin-1 bytes")
+            << hex("00 00 00 00 E9 B5 00 00 00 00 00 00")
+            << QStringList{"0", "0", "0", "0", "éµ", "0", "0", "0", "0", "0"} << false;
+    }
+    void readback() {
+        QFETCH(QByteArray, data);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, coolingOnly);
+        FormFixture f;
+        f.openPort();
+        f.port->feed(QByteArray(115, char(0x33)));
+        f.tick();
+        f.port->feed(factoryReply(data));
+        f.tick(); // fills the window while hidden, before it was ever shown
+        QWidget* factory = f.window("F_Setup_Form");
+        QVERIFY(factory && !factory->isVisible());
+        QStringList texts;
+        for (const char* name :
+             {"DCVlow_Text", "DCVlowOffset_Text", "DCVhigh_Text", "DCVhighOffset_Text", "Ver_Text",
+              "Temp1Calib_Text", "Temp2Calib_Text", "DCVcalib_Text", "TECcurrCalib_Text",
+              "H_Fan_Text"}) {
+            texts << factory->findChild<QLineEdit*>(name)->text();
+        }
+        QCOMPARE(texts, shown);
+        QCOMPARE(factory->findChild<QCheckBox*>("CheckBox2")->isChecked(), coolingOnly);
+        // From a ticked box as well.
+        f.port->feed(factoryReply(hex("00 00 00 00 00 00 00 00 00 00 01 00")) + factoryReply(data));
+        f.tick(2);
+        QCOMPARE(factory->findChild<QCheckBox*>("CheckBox2")->isChecked(), coolingOnly);
+    }
+
+    // Three seconds without a good status reply: the line says so in a
+    // warning colour and the values grey; the next reply brings them back.
+    void staleAfterThreeSeconds() {
+        FormFixture f;
+        QCOMPARE(linkText(f), QStringLiteral("No port: port closed"));
+        f.openPort();
+        QVERIFY(linkText(f).startsWith("COM1 — /dev/fake1  ·  waiting for the first reply"));
+        f.port->feed(statusReply() + hex("15 00 15 00") + statusReply());
+        f.tick();
+        QCOMPARE(linkText(f), QStringLiteral("COM1 — /dev/fake1  ·  last reply just now  ·  "
+                                             "1 replies  ·  0 bad checksums  ·  0 refusals"));
+        QByteArray bad = statusReply();
+        bad[7] = char(bad[7] + 1);
+        f.port->feed(bad);
+        f.tick(12); // the second reply, then eleven ticks without one
+        QVERIFY(linkText(f).contains("last reply 2 s ago  ·  2 replies  ·  1 bad checksums  ·  "
+                                     "2 refusals"));
+        QVERIFY(!greyed(f, "Temp1_Text"));
+        f.tick();
+        QVERIFY(linkText(f).contains("No reply for 3 s"));
+        QVERIFY(greyed(f, "Temp1_Text") && greyed(f, "IntFanSpeed_Text"));
+        QVERIFY(!greyed(f, "S_TECcoolStart_Text"));
+        f.tick(8);
+        QVERIFY(linkText(f).contains("No reply for 5 s"));
+        f.port->feed(statusReply());
+        f.tick();
+        QVERIFY(linkText(f).contains("last reply just now"));
+        QVERIFY(!greyed(f, "Temp1_Text"));
+        f.port->unplug();
+        QCOMPARE(linkText(f),
+                 QStringLiteral("COM1 — /dev/fake1: the adapter is gone, the port was closed"));
+        QVERIFY(greyed(f, "Temp1_Text"));
+    }
+
+    // One row per decoded reply; a write that fails stops the recording with
+    // a message, and monitoring goes on.
+    void recording() {
+        FormFixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("session.csv");
+        QAbstractButton* record = f.button("Record_Command");
+        QCOMPARE(record->text(), QStringLiteral("Record…"));
+        QVERIFY(f.form->linkLine()->startRecording(path));
+        f.openPort();
+        for (int i = 1; i <= 2; ++i) {
+            f.port->feed(statusReply({{25, 81}}));
+            f.tick();
+            QCOMPARE(record->text(), QStringLiteral("Stop recording (%1 rows)").arg(i));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 4); // the header, two rows, and the end of the last
+        QVERIFY(lines[1].contains(",0.5,0,,"));
+
+        {
+            const FileSizeLimit full(rlim_t(file.size()));
+            f.port->feed(statusReply());
+            f.tick();
+        }
+        QCOMPARE(f.messages.texts.size(), 1);
+        QVERIFY(
+            f.messages.texts[0].startsWith("Recording stopped: " + path + " cannot be written"));
+        QCOMPARE(record->text(), QStringLiteral("Record…"));
+        f.port->feed(statusReply());
+        f.tick();
+        QCOMPARE(f.text("CommCtr_Text"), QStringLiteral("4"));
+    }
+
+    // The trends window is modeless and plots the session; a faulty sensor
+    // leaves a gap, never a number.
+    void trends() {
+        FormFixture f;
+        f.openPort();
+        for (const int inner : {81, 82, 254, 83}) {
+            f.port->feed(statusReply({{25, inner}}));
+            f.tick();
+        }
+        f.button("Trends_Command")->click();
+        QWidget* trends = f.window("TrendsWindow");
+        QVERIFY(trends->isVisible() && !trends->isModal());
+        // The values of each stretch of the inner temperature's line.
+        const auto inner = [trends] {
+            QList<QList<qreal>> stretches;
+            for (const QChartView* view : trends->findChildren<QChartView*>()) {
+                for (QAbstractSeries* series : view->chart()->series()) {
+                    auto* line = static_cast<QLineSeries*>(series);
+                    if (line->name() == "Inner" && line->count() > 0) {
+                        stretches.append(QList<qreal>());
+                        for (const QPointF& point : line->points()) {
+                            stretches.last() << point.y();
+                        }
+                    }
+                }
+            }
+            return stretches;
+        };
+        QCOMPARE(inner(), (QList<QList<qreal>>{{0.5, 1}, {1.5}}));
+        f.port->feed(statusReply({{25, 84}}));
+        f.tick();
+        QCOMPARE(f.form->linkLine()->trends().samples().size(), std::size_t{5});
+        QCoreApplication::processEvents(); // the plots follow once the tick is over
+        QCOMPARE(inner(), (QList<QList<qreal>>{{0.5, 1}, {1.5, 2}}));
+    }
+};
+
+QTEST_MAIN(TestWindows)
+#include "test_windows.moc"
