@@ -5,7 +5,6 @@
 #include "form_fixture.h"
 
 #include "app/link_line.h"
-#include "app/port_names.h"
 #include "settings/setpoint_table.h"
 
 #include <QChartView>
@@ -304,17 +303,6 @@ private slots:
         }
         QCOMPARE(seen, expected);
         QCOMPARE(f.messages.texts, QStringList{});
-    }
-
-    void serialDeviceOrder() {
-        const QStringList ordered =
-            brisco::app::orderSerialDevices({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyACM0",
-                                             "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyS0"});
-        QCOMPARE(ordered, (QStringList{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10",
-                                       "/dev/ttyS0", "/dev/ttyS1"}));
-        QCOMPARE(brisco::app::devicePathFor(2, {}, ordered), "/dev/ttyUSB2");
-        QCOMPARE(brisco::app::devicePathFor(0, {}, ordered), QString());
-        QCOMPARE(brisco::app::devicePathFor(3, "/dev/pts/7", ordered), "/dev/pts/7");
     }
 
     void factoryWindow() {

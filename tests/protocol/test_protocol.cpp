@@ -20,12 +20,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kRefused = -1;
 
-// A parameter write to address 1, or "refused".
-QString write(std::uint8_t parameter, Encoding encoding, double x) {
-    const std::optional<Frame> frame = buildParameterWrite(1, parameter, encoding, x);
-    return frame ? hexOf(*frame) : QStringLiteral("refused");
-}
-
 // A ring whose read and write indices stand at index, holding bytes.
 ReceiveRing ringAt(int index, const QByteArray& bytes = {}) {
     ReceiveRing ring;
@@ -59,27 +53,6 @@ class TestProtocol : public QObject {
     Q_OBJECT
 
 private slots:
-    void requests_data() {
-        QTest::addColumn<QString>("built");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("status poll, address 1") << hexOf(buildStatusPoll(1)) << "05 01 0F 00 15";
-        QTest::newRow("address query") << hexOf(buildAddressQuery()) << "05 00 0F 01 15";
-        QTest::newRow("device information") << hexOf(buildDeviceInfoQuery(1)) << "05 01 0F 02 17";
-        QTest::newRow("factory values") << hexOf(buildFactoryQuery(1)) << "05 01 0F 03 18";
-        QTest::newRow("cooling start 25")
-            << write(0, Encoding::Plus40, 25) << "05 01 1E 00 01 41 66";
-        QTest::newRow("inner fan low 1000, sum wraps")
-            << write(5, Encoding::Word16, 1000) << "05 01 1E 05 02 03 E8 16";
-        QTest::newRow("analog 25")
-            << write(kParamAnalogTemp, Encoding::HalfDegree, 25) << "05 01 1E 32 01 82 D9";
-        QTest::newRow("fan speed 65536") << write(5, Encoding::Word16, 65536) << "refused";
-    }
-    void requests() {
-        QFETCH(QString, built);
-        QFETCH(QString, expected);
-        QCOMPARE(built, expected);
-    }
-
     // Rounded half to even; a value that does not fit is refused, never cut.
     void encodeValue_data() {
         QTest::addColumn<Encoding>("encoding");
