@@ -1,59 +1,37 @@
 #include "sim_process.h"
 
 #include <QFile>
-
-namespace {
-
-QString statsFile(const QTemporaryDir& dir) {
-    return dir.filePath(QStringLiteral("stats.txt"));
-}
-
-} // namespace
+#include <QFileInfo>
 
 bool SimProcess::start(const QStringList& options, QString* error) {
-    m_process.setProgram(QStringLiteral(BRISCO_SIM_PATH));
-    m_process.setArguments(options + QStringList{QStringLiteral("--stats-file"), statsFile(m_dir)});
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start();
-    if (!m_process.waitForStarted(5000)) {
-        *error = m_process.errorString();
-        return false;
-    }
+    m_process.start(BRISCO_SIM_PATH, options + QStringList{"--link", devicePath(), "--stats-file",
+                                                           m_dir.filePath("stats")});
+    // The simulator prints its terminal once it serves it.
     while (!m_process.canReadLine()) {
         if (!m_process.waitForReadyRead(5000)) {
-            *error = QStringLiteral("no device path: %1")
-                         .arg(QString::fromLocal8Bit(m_process.readAllStandardError()));
+            *error = m_process.errorString() + ' ' + m_process.readAllStandardError();
             return false;
         }
     }
-    m_devicePath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    return !m_devicePath.isEmpty();
+    return true;
 }
 
-void SimProcess::stop() {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+bool SimProcess::stop() {
+    m_process.terminate();
+    return m_process.waitForFinished(5000) && m_process.exitStatus() == QProcess::NormalExit &&
+           m_process.exitCode() == 0 && !QFileInfo(devicePath()).isSymLink();
 }
 
 QList<SentReply> SimProcess::sentReplies() const {
-    QFile file(statsFile(m_dir));
+    QFile file(m_dir.filePath("stats"));
     QList<SentReply> replies;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return replies;
-    }
-    while (!file.atEnd()) {
-        const QString line = QString::fromLatin1(file.readLine()).trimmed();
-        const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
-        if (words.size() < 4 || line.startsWith(u'#') || words[0] == QLatin1String("total")) {
-            continue;
+    file.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        // "<seconds> <kind> <fate> <hex bytes>"; the heading and the totals have fewer words.
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() > 4) {
+            replies.append({words[1], words[2], QByteArray::fromHex(words.mid(3).join())});
         }
-        replies.append(
-            {words[1], words[2], QByteArray::fromHex(words.mid(3).join(QString()).toLatin1())});
     }
     return replies;
 }

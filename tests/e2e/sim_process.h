@@ -1,11 +1,8 @@
-// brisco-sim as a child process: its device path, and the replies it
-// reports having sent.
+// brisco-sim as a child process, linked into a scratch folder, and the
+// replies it reports having sent.
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
 
 struct SentReply {
@@ -18,16 +15,13 @@ class SimProcess {
 public:
     ~SimProcess() { stop(); }
 
-    // Starts the simulator with these options and waits for its device path.
     bool start(const QStringList& options, QString* error);
-    void stop();
-
-    QString devicePath() const { return m_devicePath; }
-    // Every reply line of the stats file written so far.
+    // SIGTERM; true when the simulator ended with status 0 and took its link away.
+    bool stop();
+    QString devicePath() const { return m_dir.filePath("tty"); }
     QList<SentReply> sentReplies() const;
 
 private:
     QProcess m_process;
     QTemporaryDir m_dir;
-    QString m_devicePath;
 };
