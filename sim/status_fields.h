@@ -2,15 +2,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayView>
 
 #include <array>
-#include <optional>
 
 namespace brisco::sim {
 
 inline constexpr int kSetPointCount = 16;
-inline constexpr int kStatusReplyLength = 36;
 
 namespace work_state {
 inline constexpr quint8 InnerFan = 0x01;
@@ -45,8 +42,6 @@ struct StatusFields {
     quint16 ExtFanSpeed = 0;
 
     QByteArray toReply(quint8 address) const;
-    // Empty unless reply is a complete status reply with a matching checksum.
-    static std::optional<StatusFields> fromReply(QByteArrayView reply);
 };
 
 } // namespace brisco::sim

@@ -6,13 +6,68 @@
 #include "app/serial_comm_port.h"
 #include "display/status_decoder.h"
 #include "lamp_library_for_tests.h"
-#include "sim_process.h"
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
+
+// brisco-sim as a child process, linked into a scratch folder, and the
+// replies it reports having sent.
+struct SentReply {
+    QString kind; // status, address, info, factory, ack, refusal, other
+    QString fate; // good, corrupt, refused, silenced
+    QByteArray bytes;
+};
+
+class SimProcess {
+public:
+    ~SimProcess() { stop(); }
+
+    bool start(const QStringList& options, QString* error) {
+        m_process.start(BRISCO_SIM_PATH,
+                        options + QStringList{"--link", devicePath(), "--stats-file", statsPath()});
+        // The simulator prints its terminal once it serves it.
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(5000)) {
+                *error = m_process.errorString() + ' ' + m_process.readAllStandardError();
+                return false;
+            }
+        }
+        return true;
+    }
+    // SIGTERM; true when the simulator ended with status 0 and took its link away.
+    bool stop() {
+        m_process.terminate();
+        return m_process.waitForFinished(5000) && m_process.exitStatus() == QProcess::NormalExit &&
+               m_process.exitCode() == 0 && !QFileInfo(devicePath()).isSymLink();
+    }
+    QString devicePath() const { return m_dir.filePath("tty"); }
+    QString statsPath() const { return m_dir.filePath("stats"); }
+
+    QList<SentReply> sentReplies() const {
+        QFile file(statsPath());
+        QList<SentReply> replies;
+        file.open(QIODevice::ReadOnly);
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            // "<seconds> <kind> <fate> <hex bytes>"; the heading and the totals have fewer words.
+            const QList<QByteArray> words = line.split(' ');
+            if (words.size() > 4) {
+                replies.append({words[1], words[2], QByteArray::fromHex(words.mid(3).join())});
+            }
+        }
+        return replies;
+    }
+
+private:
+    QProcess m_process;
+    QTemporaryDir m_dir;
+};
 
 // The field texts and lamp colours that a status reply drives.
 using Shown = QStringList;
