@@ -18,7 +18,6 @@ public:
     int number = 1;
     int openedNumber = 0;
     int openCalls = 0;
-    int closeCalls = 0;
     bool opened = false;
 
     void setPortNumber(int n) override { number = n; }
@@ -32,10 +31,7 @@ public:
         openedNumber = number;
         return true;
     }
-    void close() override {
-        ++closeCalls;
-        opened = false;
-    }
+    void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     // Bytes wait whether or not the port is open, so that reading a closed
     // port would show.

@@ -79,11 +79,7 @@ struct FormFixture {
         return name == form->objectName() ? form.get() : form->findChild<QWidget*>(name);
     }
     QLineEdit* edit(const QString& name) const { return find<QLineEdit>(name); }
-    QString text(const QString& name) const { return edit(name)->text(); }
     QAbstractButton* button(const QString& name) const { return find<QAbstractButton>(name); }
-    int lamp(int number) const {
-        return find(QStringLiteral("StatusBox%1").arg(number))->property("ForeColor").toInt();
-    }
 
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
@@ -114,8 +110,8 @@ struct FormFixture {
     //   show (the main window) | activate WINDOW | close WINDOW | focus WIDGET
     //   wrote HEX      the next block written since the last look
     //   quiet          nothing more was written
-    //   opened N | closed | opens N | closes N (calls so far) | waiting N (bytes unread)
-    //   shows NAME [TEXT] (a box's, button's or label's text) | tip NAME TEXT
+    //   port N (the one open, 0: none) | opens N (calls so far) | waiting N (bytes unread)
+    //   shows NAME [TEXT] (a box's, button's or label's text)
     //   checked NAME 0|1 | visible NAME 0|1 | shown WINDOW 0|1 | spoken NAME TEXT
     //   told TEXT      the next message box, once the event loop has turned
     //   untold         no message box yet, without a turn of the event loop
@@ -149,19 +145,12 @@ struct FormFixture {
                 QVERIFY(QTest::qWaitForWindowActive(window(rest)));
             } else if (command == "close") {
                 window(rest)->close();
-            } else if (command == "opened") {
-                QVERIFY(port->isOpen());
-                QCOMPARE(port->openedNumber, rest.toInt());
-            } else if (command == "closed") {
-                QVERIFY(!port->isOpen());
+            } else if (command == "port") {
+                QCOMPARE(port->isOpen() ? port->openedNumber : 0, rest.toInt());
             } else if (command == "opens") {
                 QCOMPARE(port->openCalls, rest.toInt());
-            } else if (command == "closes") {
-                QCOMPARE(port->closeCalls, rest.toInt());
             } else if (command == "waiting") {
                 QCOMPARE(port->incoming.size(), rest.toInt());
-            } else if (command == "tip") {
-                QCOMPARE(find(name)->toolTip(), text);
             } else if (command == "visible") {
                 QCOMPARE(find(name)->isVisibleTo(form.get()), text == "1");
             } else if (command == "spoken") {
@@ -213,7 +202,9 @@ struct FormFixture {
             } else if (command == "lamps") {
                 QString codes;
                 for (int n = 1; n <= 22; ++n) {
-                    codes += QString::number(lamp(n));
+                    codes += find(QStringLiteral("StatusBox%1").arg(n))
+                                 ->property("ForeColor")
+                                 .toString();
                 }
                 QCOMPARE(codes, rest);
             } else if (command == "checked") {
