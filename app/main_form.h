@@ -13,16 +13,22 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 
 class CommPort;
 class F_Setup_Form;
+class FormBuilder;
 class LinkLine;
 class Password_Form;
+class QGridLayout;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTimer;
+class SetPointGroups;
+struct LampRow;
 
 class Main_Form : public QWidget, private brisco::sequencer::SequencerHost {
     Q_OBJECT
@@ -65,7 +71,18 @@ private:
     bool boxChecked(const char* name) const override;
     bool factoryFormShown() const override;
 
+    // The layout, one group per function.
     void buildLayout(const LampFactory& createLamp);
+    QGroupBox* buildPlateGroup(FormBuilder& b);
+    QGroupBox* buildPortGroup(FormBuilder& b);
+    QGroupBox* buildStateGroup(FormBuilder& b, const LampFactory& createLamp);
+    void fillSetPointGroups(FormBuilder& b, SetPointGroups& groups);
+    void addCoolingOnly(FormBuilder& b, QGridLayout* moduleGrid);
+    QGridLayout* buildGeneralRows(FormBuilder& b);
+    QGroupBox* buildLampGroup(FormBuilder& b, const LampFactory& createLamp, const char* caption,
+                              std::span<const LampRow> lamps);
+    void setTabChain();
+    void connectHandlers();
     void ScanPorts();
     QByteArray ReadCommInput();
     void DecodeStatusFrame(const brisco::protocol::ReceiveRing& ring);

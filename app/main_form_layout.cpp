@@ -17,16 +17,17 @@
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
-
-namespace {
-
-constexpr int kBoxWidth = 64;
 
 struct LampRow {
     int number; // StatusBoxN
     const char* caption;
 };
+
+namespace {
+
+constexpr int kBoxWidth = 64;
 
 // Top to bottom within their groups.
 constexpr LampRow kWorkingStateLamps[] = {
@@ -91,10 +92,12 @@ QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
+} // namespace
+
 // Names every control and tells assistive technology what it is.
-class Builder {
+class FormBuilder {
 public:
-    explicit Builder(QHash<QString, QLineEdit*>& fields)
+    explicit FormBuilder(QHash<QString, QLineEdit*>& fields)
         : m_fields(fields) {}
 
     QGroupBox* group(const char* caption) {
@@ -142,205 +145,54 @@ private:
     int m_labelNo = 0;
 };
 
-} // namespace
-
-void Main_Form::buildLayout(const LampFactory& createLamp) {
-    using brisco::settings::SetPoint;
-    Builder b(m_fields);
-
-    setWindowTitle(QStringLiteral("Brisco后台软件_v20E"));
-    Builder::name(this, QStringLiteral("Main_Form"), windowTitle());
-
-    // Plate information.
-    QGroupBox* plate = b.group("Plate information");
-    auto* plateGrid = new QGridLayout(plate);
-    int row = 0;
-    for (const PlateRow& r : kPlateRows) {
-        auto* captions = new QVBoxLayout;
-        captions->setSpacing(0);
-        QString spoken = text(r.caption);
-        captions->addWidget(b.label(r.caption));
-        if (r.secondCaption) {
-            captions->addWidget(b.label(r.secondCaption));
-            spoken += u' ' + text(r.secondCaption);
-        }
-        plateGrid->addLayout(captions, row, 0);
-        QLineEdit* edit = b.box(r.name, spoken, false);
-        edit->setMinimumWidth(150);
-        edit->setMaximumWidth(QWIDGETSIZE_MAX);
-        plateGrid->addWidget(edit, row++, 1);
-    }
-    plateGrid->setColumnStretch(1, 1);
-
-    // Communication port.
-    QGroupBox* portGroup = b.group("Communication port");
-    auto* portGrid = new QGridLayout(portGroup);
-    m_CommPortText = b.box("CommPortText", QStringLiteral("Serial port"), false);
-    m_CommPortVScroll = new QScrollBar(Qt::Vertical);
-    Builder::name(m_CommPortVScroll, QStringLiteral("CommPortVScroll"),
-                  QStringLiteral("Next serial port"));
-    m_CommPortVScroll->setRange(0, 0);
-    // One port per click, on the arrows and on the trough alike.
-    m_CommPortVScroll->setPageStep(1);
-    m_CommPortVScroll->setFixedHeight(m_CommPortText->sizeHint().height());
-    m_CommPortVScroll->setVisible(false);
-    m_CommPort_ToggleButton = b.button("CommPort_ToggleButton", "OpenComm");
-    m_CommPort_ToggleButton->setCheckable(true);
-    auto* selector = new QHBoxLayout;
-    selector->setSpacing(1);
-    selector->addWidget(m_CommPortText);
-    selector->addWidget(m_CommPortVScroll);
-    selector->addStretch();
-    portGrid->addLayout(selector, 0, 0, 1, 2);
-    portGrid->addWidget(m_CommPort_ToggleButton, 0, 2, 1, 2);
-
-    portGrid->addWidget(b.label("Mode"), 1, 0);
-    m_RS485Option = new QRadioButton(QStringLiteral("RS485"));
-    Builder::name(m_RS485Option, QStringLiteral("RS485Option"), QStringLiteral("Mode RS485"));
-    m_RS422Option = new QRadioButton(QStringLiteral("RS422"));
-    Builder::name(m_RS422Option, QStringLiteral("RS422Option"), QStringLiteral("Mode RS422"));
-    portGrid->addWidget(m_RS485Option, 1, 1);
-    portGrid->addWidget(m_RS422Option, 1, 2);
-
-    portGrid->addWidget(b.label("Setup"), 2, 0);
-    QLineEdit* lineSetup = b.box("TextBox5", QStringLiteral("Setup"), false);
-    lineSetup->setText(QStringLiteral("9600,8,N,1"));
-    lineSetup->setMinimumWidth(120);
-    portGrid->addWidget(lineSetup, 2, 1, 1, 2);
-    portGrid->addWidget(b.label("Protocol"), 3, 0);
-    QLineEdit* protocolBox = b.box("TextBox6", QStringLiteral("Protocol"), false);
-    protocolBox->setText(QStringLiteral("MODBUS 改进型"));
-    protocolBox->setMinimumWidth(120);
-    portGrid->addWidget(protocolBox, 3, 1, 1, 2);
-
-    QPushButton* sendAddress = b.button("Addr_Command1", "Send addr");
-    QPushButton* getAddress = b.button("Addr_Command2", "Get addr");
-    portGrid->addWidget(sendAddress, 4, 0);
-    portGrid->addWidget(b.box("AddrText1", QStringLiteral("New address"), true), 4, 1);
-    portGrid->addWidget(getAddress, 5, 0);
-    portGrid->addWidget(b.box("AddrText2", QStringLiteral("Address read"), false), 5, 1);
-    portGrid->setColumnStretch(3, 1);
-
-    // Device state database and the groups inside it.
-    QGroupBox* state = b.group("Device state database");
-    auto* stateGrid = new QGridLayout(state);
-
-    std::vector<std::pair<QString, QGridLayout*>> setPointGrids;
-    auto addSetPointGroup = [&](const char* caption) {
+// The titled groups that hold set-points, by caption, each a grid of rows:
+// label, entry box, display box.
+class SetPointGroups {
+public:
+    QGroupBox* add(FormBuilder& b, const char* caption) {
         QGroupBox* groupBox = b.group(caption);
         auto* grid = new QGridLayout(groupBox);
         grid->setColumnStretch(0, 1);
-        setPointGrids.emplace_back(text(caption), grid);
+        m_grids.emplace_back(text(caption), grid);
         return groupBox;
-    };
-    auto gridOf = [&](const char* caption) {
-        for (auto& [name, grid] : setPointGrids) {
+    }
+
+    QGridLayout* grid(const char* caption) const {
+        for (const auto& [name, grid] : m_grids) {
             if (name == text(caption)) {
                 return grid;
             }
         }
-        return static_cast<QGridLayout*>(nullptr);
-    };
-    auto addRow = [&](QGridLayout* grid, QLabel* caption, QLineEdit* entry, QLineEdit* shown) {
-        const int r = grid->rowCount();
-        grid->addWidget(caption, r, 0);
+        return nullptr;
+    }
+
+    void addRow(const char* caption, QLabel* label, QLineEdit* entry, QLineEdit* shown) const {
+        QGridLayout* to = grid(caption);
+        const int row = to->rowCount();
+        to->addWidget(label, row, 0);
         if (entry) {
-            grid->addWidget(entry, r, 1);
+            to->addWidget(entry, row, 1);
         }
-        grid->addWidget(shown, r, 2);
-    };
-
-    QGroupBox* module = addSetPointGroup("Semiconductor module");
-    auto* moduleLayout = gridOf("Semiconductor module");
-    QGroupBox* cooling = addSetPointGroup("Cooling");
-    QGroupBox* heating = addSetPointGroup("Heating");
-    moduleLayout->addWidget(cooling, 0, 0, 1, 3);
-    moduleLayout->addWidget(heating, 1, 0, 1, 3);
-    QGroupBox* innerFan = addSetPointGroup("Inner fan");
-    QGroupBox* outerFan = addSetPointGroup("Outer fan");
-    QGroupBox* warning = addSetPointGroup("Warning");
-
-    for (const SetPoint& setPoint : brisco::settings::setPoints()) {
-        const QString spoken = text(setPoint.group) + u' ' + text(setPoint.label).trimmed();
-        addRow(gridOf(setPoint.group), b.label(setPoint.label),
-               b.box(setPoint.entryName, spoken + QStringLiteral(", new value"), true),
-               b.box(setPoint.displayName, spoken + QStringLiteral(", controller value"), false));
-    }
-    for (const MeasuredRow& r : kMeasuredRows) {
-        addRow(gridOf(r.group), b.label(r.caption, r.labelName), nullptr,
-               b.box(r.name, text(r.group) + u' ' + text(r.caption), false));
-    }
-    {
-        const int r = moduleLayout->rowCount();
-        moduleLayout->addWidget(b.label("Cooling only"), r, 0);
-        auto* choice = new QHBoxLayout;
-        for (const char* name : {"Option1", "Option2"}) {
-            auto* option = new QRadioButton;
-            Builder::name(option, text(name),
-                          QStringLiteral("Cooling only, choice %1").arg(text(name).back()));
-            choice->addWidget(option);
-        }
-        moduleLayout->addLayout(choice, r, 1, 1, 2);
+        to->addWidget(shown, row, 2);
     }
 
-    auto lampGroup = [&](const char* caption, const auto& lamps) {
-        QGroupBox* groupBox = b.group(caption);
-        auto* grid = new QGridLayout(groupBox);
-        grid->setVerticalSpacing(6);
-        int r = 0;
-        for (const LampRow& lampRow : lamps) {
-            QWidget* lamp = createLamp(groupBox);
-            Builder::name(lamp, QStringLiteral("StatusBox%1").arg(lampRow.number),
-                          text(caption) + u' ' + text(lampRow.caption));
-            lamp->setFixedSize(17, 15);
-            m_lamps[static_cast<std::size_t>(lampRow.number - 1)] = lamp;
-            grid->addWidget(b.label(lampRow.caption), r, 0);
-            grid->addWidget(lamp, r++, 1);
-        }
-        grid->setRowStretch(r, 1);
-        return groupBox;
-    };
-    QGroupBox* working = lampGroup("Working state", kWorkingStateLamps);
-    QGroupBox* alerts = lampGroup("Alerts", kAlertLamps);
+private:
+    std::vector<std::pair<QString, QGridLayout*>> m_grids;
+};
 
-    auto* fans = new QVBoxLayout;
-    fans->addWidget(innerFan);
-    fans->addWidget(outerFan);
-    fans->addWidget(warning);
-    fans->addStretch();
-
-    auto* general = new QGridLayout;
-    row = 0;
-    for (const GeneralRow& r : kGeneralRows) {
-        general->addWidget(b.label(r.caption), row, 0);
-        general->addWidget(b.box(r.name, text(r.caption), r.editable), row++, 1);
-    }
-    general->setRowStretch(row, 1);
-    auto* buttons = new QVBoxLayout;
-    for (const ButtonRow& r : kStateButtons) {
-        buttons->addWidget(b.button(r.name, r.caption));
-    }
-    buttons->addStretch();
-    general->addLayout(buttons, 0, 2, row, 1);
-
-    auto* moduleColumn = new QVBoxLayout;
-    moduleColumn->addWidget(module);
-    moduleColumn->addLayout(general);
-    moduleColumn->addStretch();
-
-    stateGrid->addLayout(moduleColumn, 0, 0);
-    stateGrid->addLayout(fans, 0, 1);
-    stateGrid->addWidget(working, 0, 2, Qt::AlignTop);
-    stateGrid->addWidget(alerts, 0, 3);
+void Main_Form::buildLayout(const LampFactory& createLamp) {
+    FormBuilder b(m_fields);
+    setWindowTitle(QStringLiteral("Brisco后台软件_v20E"));
+    FormBuilder::name(this, QStringLiteral("Main_Form"), windowTitle());
 
     // Side by side, so that the window fits the screen of a service laptop.
     auto* side = new QVBoxLayout;
-    side->addWidget(plate);
-    side->addWidget(portGroup);
+    side->addWidget(buildPlateGroup(b));
+    side->addWidget(buildPortGroup(b));
     side->addStretch();
     auto* body = new QHBoxLayout;
     body->addLayout(side);
-    body->addWidget(state, 1);
+    body->addWidget(buildStateGroup(b, createLamp), 1);
     m_linkLine = new LinkLine;
     auto* window = new QVBoxLayout(this);
     window->addLayout(body, 1);
@@ -353,11 +205,185 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     }
     m_statusBoxes << field("IntFanSpeed_Text") << field("ExtFanSpeed_Text");
 
-    // Opening the port is the first thing an operator does; then Tab takes
-    // the entries in the order of the set-point table.
+    setTabChain();
+    connectHandlers();
+}
+
+QGroupBox* Main_Form::buildPlateGroup(FormBuilder& b) {
+    QGroupBox* plate = b.group("Plate information");
+    auto* grid = new QGridLayout(plate);
+    int row = 0;
+    for (const PlateRow& r : kPlateRows) {
+        auto* captions = new QVBoxLayout;
+        captions->setSpacing(0);
+        QString spoken = text(r.caption);
+        captions->addWidget(b.label(r.caption));
+        if (r.secondCaption) {
+            captions->addWidget(b.label(r.secondCaption));
+            spoken += u' ' + text(r.secondCaption);
+        }
+        grid->addLayout(captions, row, 0);
+        QLineEdit* edit = b.box(r.name, spoken, false);
+        edit->setMinimumWidth(150);
+        edit->setMaximumWidth(QWIDGETSIZE_MAX);
+        grid->addWidget(edit, row++, 1);
+    }
+    grid->setColumnStretch(1, 1);
+    return plate;
+}
+
+QGroupBox* Main_Form::buildPortGroup(FormBuilder& b) {
+    QGroupBox* portGroup = b.group("Communication port");
+    auto* grid = new QGridLayout(portGroup);
+    m_CommPortText = b.box("CommPortText", QStringLiteral("Serial port"), false);
+    m_CommPortVScroll = new QScrollBar(Qt::Vertical);
+    FormBuilder::name(m_CommPortVScroll, QStringLiteral("CommPortVScroll"),
+                      QStringLiteral("Next serial port"));
+    m_CommPortVScroll->setRange(0, 0);
+    // One port per click, on the arrows and on the trough alike.
+    m_CommPortVScroll->setPageStep(1);
+    m_CommPortVScroll->setFixedHeight(m_CommPortText->sizeHint().height());
+    m_CommPortVScroll->setVisible(false);
+    m_CommPort_ToggleButton = b.button("CommPort_ToggleButton", "OpenComm");
+    m_CommPort_ToggleButton->setCheckable(true);
+    auto* selector = new QHBoxLayout;
+    selector->setSpacing(1);
+    selector->addWidget(m_CommPortText);
+    selector->addWidget(m_CommPortVScroll);
+    selector->addStretch();
+    grid->addLayout(selector, 0, 0, 1, 2);
+    grid->addWidget(m_CommPort_ToggleButton, 0, 2, 1, 2);
+
+    grid->addWidget(b.label("Mode"), 1, 0);
+    m_RS485Option = new QRadioButton(QStringLiteral("RS485"));
+    FormBuilder::name(m_RS485Option, QStringLiteral("RS485Option"), QStringLiteral("Mode RS485"));
+    m_RS422Option = new QRadioButton(QStringLiteral("RS422"));
+    FormBuilder::name(m_RS422Option, QStringLiteral("RS422Option"), QStringLiteral("Mode RS422"));
+    grid->addWidget(m_RS485Option, 1, 1);
+    grid->addWidget(m_RS422Option, 1, 2);
+
+    int row = 2;
+    for (const auto& [name, caption, value] :
+         {std::tuple("TextBox5", "Setup", "9600,8,N,1"),
+          std::tuple("TextBox6", "Protocol", "MODBUS 改进型")}) {
+        grid->addWidget(b.label(caption), row, 0);
+        QLineEdit* fixed = b.box(name, text(caption), false);
+        fixed->setText(text(value));
+        fixed->setMinimumWidth(120);
+        grid->addWidget(fixed, row++, 1, 1, 2);
+    }
+    grid->addWidget(b.button("Addr_Command1", "Send addr"), 4, 0);
+    grid->addWidget(b.box("AddrText1", QStringLiteral("New address"), true), 4, 1);
+    grid->addWidget(b.button("Addr_Command2", "Get addr"), 5, 0);
+    grid->addWidget(b.box("AddrText2", QStringLiteral("Address read"), false), 5, 1);
+    grid->setColumnStretch(3, 1);
+    return portGroup;
+}
+
+// "Device state database": the set-point groups, the measurements and the
+// buttons on the left, the lamp groups on the right.
+QGroupBox* Main_Form::buildStateGroup(FormBuilder& b, const LampFactory& createLamp) {
+    QGroupBox* state = b.group("Device state database");
+    auto* grid = new QGridLayout(state);
+    SetPointGroups groups;
+    QGroupBox* module = groups.add(b, "Semiconductor module");
+    QGridLayout* moduleGrid = groups.grid("Semiconductor module");
+    moduleGrid->addWidget(groups.add(b, "Cooling"), 0, 0, 1, 3);
+    moduleGrid->addWidget(groups.add(b, "Heating"), 1, 0, 1, 3);
+    auto* fans = new QVBoxLayout;
+    for (const char* caption : {"Inner fan", "Outer fan", "Warning"}) {
+        fans->addWidget(groups.add(b, caption));
+    }
+    fans->addStretch();
+    fillSetPointGroups(b, groups);
+    addCoolingOnly(b, moduleGrid);
+
+    auto* moduleColumn = new QVBoxLayout;
+    moduleColumn->addWidget(module);
+    moduleColumn->addLayout(buildGeneralRows(b));
+    moduleColumn->addStretch();
+
+    grid->addLayout(moduleColumn, 0, 0);
+    grid->addLayout(fans, 0, 1);
+    grid->addWidget(buildLampGroup(b, createLamp, "Working state", kWorkingStateLamps), 0, 2,
+                    Qt::AlignTop);
+    grid->addWidget(buildLampGroup(b, createLamp, "Alerts", kAlertLamps), 0, 3);
+    return state;
+}
+
+// Each set-point as its label, entry box and display box in its group, then
+// the measurements that only show a value.
+void Main_Form::fillSetPointGroups(FormBuilder& b, SetPointGroups& groups) {
+    for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
+        const QString spoken = text(setPoint.group) + u' ' + text(setPoint.label).trimmed();
+        groups.addRow(setPoint.group, b.label(setPoint.label),
+                      b.box(setPoint.entryName, spoken + QStringLiteral(", new value"), true),
+                      b.box(setPoint.displayName, spoken + QStringLiteral(", controller value"),
+                            false));
+    }
+    for (const MeasuredRow& r : kMeasuredRows) {
+        groups.addRow(r.group, b.label(r.caption, r.labelName), nullptr,
+                      b.box(r.name, text(r.group) + u' ' + text(r.caption), false));
+    }
+}
+
+void Main_Form::addCoolingOnly(FormBuilder& b, QGridLayout* moduleGrid) {
+    const int row = moduleGrid->rowCount();
+    moduleGrid->addWidget(b.label("Cooling only"), row, 0);
+    auto* choice = new QHBoxLayout;
+    for (const char* name : {"Option1", "Option2"}) {
+        auto* option = new QRadioButton;
+        FormBuilder::name(option, text(name),
+                          QStringLiteral("Cooling only, choice %1").arg(text(name).back()));
+        choice->addWidget(option);
+    }
+    moduleGrid->addLayout(choice, row, 1, 1, 2);
+}
+
+// The measurements and "Analog temp" with the buttons of the group beside them.
+QGridLayout* Main_Form::buildGeneralRows(FormBuilder& b) {
+    auto* general = new QGridLayout;
+    int row = 0;
+    for (const GeneralRow& r : kGeneralRows) {
+        general->addWidget(b.label(r.caption), row, 0);
+        general->addWidget(b.box(r.name, text(r.caption), r.editable), row++, 1);
+    }
+    general->setRowStretch(row, 1);
+    auto* buttons = new QVBoxLayout;
+    for (const ButtonRow& r : kStateButtons) {
+        buttons->addWidget(b.button(r.name, r.caption));
+    }
+    buttons->addStretch();
+    general->addLayout(buttons, 0, 2, row, 1);
+    return general;
+}
+
+QGroupBox* Main_Form::buildLampGroup(FormBuilder& b, const LampFactory& createLamp,
+                                     const char* caption, std::span<const LampRow> lamps) {
+    QGroupBox* groupBox = b.group(caption);
+    auto* grid = new QGridLayout(groupBox);
+    grid->setVerticalSpacing(6);
+    int row = 0;
+    for (const LampRow& lampRow : lamps) {
+        QWidget* lamp = createLamp(groupBox);
+        FormBuilder::name(lamp, QStringLiteral("StatusBox%1").arg(lampRow.number),
+                          text(caption) + u' ' + text(lampRow.caption));
+        lamp->setFixedSize(17, 15);
+        m_lamps[static_cast<std::size_t>(lampRow.number - 1)] = lamp;
+        grid->addWidget(b.label(lampRow.caption), row, 0);
+        grid->addWidget(lamp, row++, 1);
+    }
+    grid->setRowStretch(row, 1);
+    return groupBox;
+}
+
+// Opening the port is the first thing an operator does; then Tab takes the
+// entries in the order of the set-point table.
+void Main_Form::setTabChain() {
     m_CommPort_ToggleButton->setFocus();
-    QList<QWidget*> chain{m_CommPort_ToggleButton, m_RS485Option, m_RS422Option, sendAddress,
-                          field("AddrText1"),      getAddress};
+    QList<QWidget*> chain{m_CommPort_ToggleButton, m_RS485Option, m_RS422Option,
+                          findChild<QWidget*>(QStringLiteral("Addr_Command1")),
+                          field("AddrText1"), findChild<QWidget*>(QStringLiteral("Addr_Command2"))};
     for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
         chain << field(setPoint.entryName);
     }
@@ -372,15 +398,17 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     for (qsizetype i = 1; i < chain.size(); ++i) {
         setTabOrder(chain[i - 1], chain[i]);
     }
+}
 
-    connect(m_CommPort_ToggleButton, &QPushButton::clicked, this,
-            &Main_Form::CommPort_ToggleButton_Click);
-    connect(m_CommPortVScroll, &QScrollBar::valueChanged, this, &Main_Form::CommPortVScroll_Change);
-    connect(sendAddress, &QPushButton::clicked, this, &Main_Form::Addr_Command1_Click);
-    connect(getAddress, &QPushButton::clicked, this, &Main_Form::Addr_Command2_Click);
+void Main_Form::connectHandlers() {
     const auto button = [this](const char* name) {
         return findChild<QPushButton*>(QString::fromLatin1(name));
     };
+    connect(m_CommPort_ToggleButton, &QPushButton::clicked, this,
+            &Main_Form::CommPort_ToggleButton_Click);
+    connect(m_CommPortVScroll, &QScrollBar::valueChanged, this, &Main_Form::CommPortVScroll_Change);
+    connect(button("Addr_Command1"), &QPushButton::clicked, this, &Main_Form::Addr_Command1_Click);
+    connect(button("Addr_Command2"), &QPushButton::clicked, this, &Main_Form::Addr_Command2_Click);
     connect(button("Command3"), &QPushButton::clicked, this, &Main_Form::Command3_Click);
     connect(button("Copy_Command"), &QPushButton::clicked, this, &Main_Form::Copy_Command_Click);
     connect(button("Setup_Command"), &QPushButton::clicked, this, &Main_Form::Setup_Command_Click);
