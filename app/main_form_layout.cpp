@@ -316,10 +316,10 @@ QGroupBox* Main_Form::buildStateGroup(FormBuilder& b, const LampFactory& createL
 void Main_Form::fillSetPointGroups(FormBuilder& b, SetPointGroups& groups) {
     for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
         const QString spoken = text(setPoint.group) + u' ' + text(setPoint.label).trimmed();
-        groups.addRow(setPoint.group, b.label(setPoint.label),
-                      b.box(setPoint.entryName, spoken + QStringLiteral(", new value"), true),
-                      b.box(setPoint.displayName, spoken + QStringLiteral(", controller value"),
-                            false));
+        groups.addRow(
+            setPoint.group, b.label(setPoint.label),
+            b.box(setPoint.entryName, spoken + QStringLiteral(", new value"), true),
+            b.box(setPoint.displayName, spoken + QStringLiteral(", controller value"), false));
     }
     for (const MeasuredRow& r : kMeasuredRows) {
         groups.addRow(r.group, b.label(r.caption, r.labelName), nullptr,
@@ -381,9 +381,10 @@ QGroupBox* Main_Form::buildLampGroup(FormBuilder& b, const LampFactory& createLa
 // entries in the order of the set-point table.
 void Main_Form::setTabChain() {
     m_CommPort_ToggleButton->setFocus();
-    QList<QWidget*> chain{m_CommPort_ToggleButton, m_RS485Option, m_RS422Option,
-                          findChild<QWidget*>(QStringLiteral("Addr_Command1")),
-                          field("AddrText1"), findChild<QWidget*>(QStringLiteral("Addr_Command2"))};
+    QList<QWidget*> chain{
+        m_CommPort_ToggleButton, m_RS485Option,
+        m_RS422Option,           findChild<QWidget*>(QStringLiteral("Addr_Command1")),
+        field("AddrText1"),      findChild<QWidget*>(QStringLiteral("Addr_Command2"))};
     for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
         chain << field(setPoint.entryName);
     }
