@@ -15,7 +15,8 @@ PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream
 # libFuzzer comes with clang.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-FUZZ_SECONDS ?= 30
+# Per fuzz target.
+FUZZ_SECONDS ?= 20
 
 .PHONY: all build run test test-default test-asan test-fuzz fuzz bench soak screenshot mutants \
         package clean packages

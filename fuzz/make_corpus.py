@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of fuzz_frame_scan into fuzz/corpus/.
+"""Writes the seed corpus of fuzz_frame_scan into fuzz/corpus/frame_scan/.
 
 Input format (see fuzz_frame_scan.cpp): the address byte, then pieces, each a
 header byte (ticks << 6 | length, length up to 63) followed by its bytes.
@@ -35,7 +35,7 @@ SEEDS = {
     "overflow": bytes([1]) + piece(STATUS, 0) + piece(STATUS, 0) + piece(STATUS, 0) + piece(STATUS, 0) + piece(STATUS, 3),
 }
 
-corpus = Path(__file__).resolve().parent / "corpus"
+corpus = Path(__file__).resolve().parent / "corpus" / "frame_scan"
 corpus.mkdir(exist_ok=True)
 for name, content in SEEDS.items():
     (corpus / name).write_bytes(content)
