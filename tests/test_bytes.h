@@ -37,13 +37,16 @@ inline QByteArray framed(QByteArray body) {
     return body;
 }
 
-// A 36-byte status reply: every data byte 0x50 (a plausible value, and no
-// start byte) unless given as {offset, value}.
+// A 36-byte status reply whose data byte at offset k is 0x30 + k unless given
+// as {offset, value}: no two alike, so a byte read from the wrong offset or a
+// two-byte value read in the wrong order shows, and none is a start byte.
 inline QByteArray statusReply(std::initializer_list<std::pair<int, int>> data = {},
                               int address = 1) {
     QByteArray body = hex("06 00 0F 00 1E");
     body[1] = static_cast<char>(address);
-    body.append(30, char(0x50));
+    for (int offset = 5; offset < 35; ++offset) {
+        body.append(static_cast<char>(0x30 + offset));
+    }
     for (const auto& [offset, value] : data) {
         body[offset] = static_cast<char>(value);
     }

@@ -168,7 +168,7 @@ private slots:
             "open; set TextBox1 TEC; set SetupT_Text 88; click Command3; tick 2; untold; "
             "told Data error！; quiet");
         row("copy set, then send set what changed, in the operator's notation",
-            "locale de_DE; open; status 19=25 17=95; tick; click Copy_Command; "
+            "locale de_DE; open; status 19=25 17=95 18=80; tick; click Copy_Command; "
             "shows S_TECcurrL_Text 2,5; shows S_TempMax_Text 55; shows S_TempMin_Text 40; "
             "set S_TempMax_Text 60; set S_TECcurrH_Text 0,5; click Setup_Command; tick 2; "
             "wrote 05 01 1E 0C 01 64 95; wrote 05 01 1E 0F 01 05 39; untold");
