@@ -92,22 +92,40 @@ private slots:
         }
     }
 
-    void refusals_data() {
+    // The 16-bit limits, reached by every kind of value and by rounding
+    // (halves to even): a refused value leaves code and colour and tells
+    // why; an accepted one clears the error.
+    void limits_data() {
         QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("code");
         QTest::addColumn<QByteArray>("error");
-        QTest::newRow("32767.5 rounds to 32768") << QVariant(32767.5) << QByteArray("Overflow");
-        QTest::newRow("NaN") << QVariant(std::numeric_limits<double>::quiet_NaN())
-                             << QByteArray("TypeMismatch");
+        const auto row = [](const char* name, const QVariant& value, int code, const char* error) {
+            QTest::newRow(name) << value << code << QByteArray(error);
+        };
+        row("32767", 32767, 32767, "NoError");
+        row("32768", qlonglong(32768), 2, "Overflow");
+        row("-32768", -32768, -32768, "NoError");
+        row("-32769", -32769, 2, "Overflow");
+        row("unsigned 32767", 32767u, 32767, "NoError");
+        row("unsigned 32768", 32768u, 2, "Overflow");
+        row("32767.4", 32767.4, 32767, "NoError");
+        row("32766.5 to even", 32766.5, 32766, "NoError");
+        row("32767.5 rounds to 32768", 32767.5, 2, "Overflow");
+        row("-32767.5 to even", -32767.5, -32768, "NoError");
+        row("-32768.5 to even", -32768.5, -32768, "NoError");
+        row("-32768.6", -32768.6, 2, "Overflow");
+        row("text 32768", QStringLiteral("32768"), 2, "Overflow");
+        row("NaN", std::numeric_limits<double>::quiet_NaN(), 2, "TypeMismatch");
     }
-    // A refused value leaves code and colour; a good one clears the error.
-    void refusals() {
+    void limits() {
         QFETCH(QVariant, value);
+        QFETCH(int, code);
         QFETCH(QByteArray, error);
         const auto lamp = createLamp();
         QVERIFY(assign(lamp.get(), 2));
-        QVERIFY(!assign(lamp.get(), value));
+        QCOMPARE(assign(lamp.get(), value), error == "NoError");
         QCOMPARE(lamp->property("lastError").toByteArray(), error);
-        QCOMPARE(lamp->property("ForeColor").toInt(), 2);
+        QCOMPARE(lamp->property("ForeColor").toInt(), code);
         QCOMPARE(paintedOf(lamp.get()), QColor(Qt::red));
         QVERIFY(assign(lamp.get(), 1));
         QCOMPARE(lamp->property("lastError").toByteArray(), "NoError");

@@ -62,13 +62,15 @@ private slots:
         };
         row("plus40 -40", Encoding::Plus40, -40, 0);
         row("plus40 215", Encoding::Plus40, 215, 255);
+        row("plus40 tie 26.5", Encoding::Plus40, 26.5, 66);
         row("plus40 tie 215.5", Encoding::Plus40, 215.5, kRefused);
         row("times10 25.5", Encoding::Times10, 25.5, 255);
         row("times10 25.6", Encoding::Times10, 25.6, kRefused);
+        row("times10 tie 2.25", Encoding::Times10, 2.25, 22);
         row("half degree 87.5", Encoding::HalfDegree, 87.5, 255);
         row("half degree 88", Encoding::HalfDegree, 88, kRefused);
         row("half degree -40.5", Encoding::HalfDegree, -40.5, kRefused);
-        row("half degree tie 25.75", Encoding::HalfDegree, 25.75, 132);
+        row("half degree tie 25.25", Encoding::HalfDegree, 25.25, 130);
         row("word16 65535", Encoding::Word16, 65535, 65535);
         row("word16 tie 1000.5", Encoding::Word16, 1000.5, 1000);
         row("word16 tie 65535.5", Encoding::Word16, 65535.5, kRefused);

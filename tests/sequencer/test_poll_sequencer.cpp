@@ -130,6 +130,45 @@ private slots:
         QCOMPARE(h.writes(2), QStringList{"20: 05 01 0F 00 15"});
     }
 
+    // The link's counters four ticks after the replies came at once (one
+    // reply is taken per tick): decoded, bad checksums, refusals, ticks
+    // since the last status reply.
+    void linkCounters_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("counted");
+        const QByteArray ack = hex("06 01 1E 0C 01 5F 00");
+        const auto spoiled = [](QByteArray reply) {
+            reply.back() = char(reply.back() + 1);
+            return reply;
+        };
+        QTest::newRow("acknowledgements, command 45, an address reply")
+            << ack + hex("06 01 1E 05 02 05 DC 00 06 01 2D 00 00 06 00 0F 01 01 05 1C")
+            << "0 0 0 4";
+        QTest::newRow("refusals around a status reply")
+            << hex("15 00") + statusReply() + hex("15 00") + ack << "1 0 2 3";
+        QTest::newRow("an acknowledgement after a status reply")
+            << statusReply() + ack << "1 0 0 3";
+        QTest::newRow("a bad checksum on each kind that has one")
+            << spoiled(statusReply()) + spoiled(hex("06 00 0F 01 01 05 1C")) +
+                   spoiled(framed(hex("06 01 0F 03 0C") + QByteArray(12, 'x'))) +
+                   spoiled(deviceInfoReply("TEC"))
+            << "0 4 0 4";
+    }
+    void linkCounters() {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, counted);
+        Harness h;
+        h.tick(input);
+        h.writes(3);
+        const LinkCounters& c = h.sequencer.counters();
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(c.statusFrameNo)
+                     .arg(c.checksumErrors)
+                     .arg(c.refusals)
+                     .arg(c.ticksSinceStatus),
+                 counted);
+    }
+
     // The command slot serves one request per second, in priority order.
     void commandSlotOrder() {
         Harness h;
@@ -189,6 +228,12 @@ private slots:
              "S_IntFanPulse_Text=3", "S_TECcoolStart_Text=30"},
             {"1: 05 01 1E 00 01 46 6B", "2: 05 01 1E 04 01 03 2C", "3: 05 01 1E 09 01 02 30",
              "4: 05 01 1E 0C 01 64 95", "5: 05 01 1E 0F 01 1E 52", "6: " + query, "8: " + poll});
+        row("neighbours 4 and 5, 9 and 10, 14 and 15",
+            {"S_IntFanPulse_Text=3", "S_IntFanLowS_Text=1500", "S_ExtFanPulse_Text=2",
+             "S_ExtFanHighS_Text=2500", "S_TECcurrL_Text=1.5", "S_TECcurrH_Text=12.25"},
+            {"1: 05 01 1E 04 01 03 2C", "2: 05 01 1E 05 02 05 DC 0C", "3: 05 01 1E 09 01 02 30",
+             "4: 05 01 1E 0A 02 09 C4 FD", "5: 05 01 1E 0E 01 0F 42", "6: 05 01 1E 0F 01 7A AE",
+             "8: " + poll});
         row("a value that does not fit ends it", {"S_TECcoolStart_Text=20", "S_TempMax_Text=216"},
             then({"1: 05 01 1E 00 01 3C 61"}), "Data error！");
     }
