@@ -3,6 +3,7 @@
 #include "app/trends_window.h"
 #include "widgets/message_box.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -49,7 +50,6 @@ LinkLine::LinkLine(QWidget* parent)
     setObjectName(QStringLiteral("LinkLine"));
     m_text->setObjectName(QStringLiteral("Link_Text"));
     m_text->setAccessibleDescription(m_text->objectName());
-    m_text->setAccessibleName(QStringLiteral("Link"));
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_record->setObjectName(QStringLiteral("Record_Command"));
     m_record->setAccessibleDescription(m_record->objectName());
@@ -66,11 +66,23 @@ LinkLine::LinkLine(QWidget* parent)
     showLink({});
 }
 
+// The label's text is its accessible name (a new text is told as a new
+// name); a warning that comes up is announced, as its colour is not heard.
 void LinkLine::showLink(const LinkState& state) {
     bool warning = false;
-    m_text->setText(describe(state, &warning));
-    m_text->setStyleSheet(warning ? QStringLiteral("color: #b00000; font-weight: bold")
-                                  : QString());
+    const QString text = describe(state, &warning);
+    if (text != m_text->text()) {
+        m_text->setText(text);
+    }
+    if (warning && !m_warning) {
+        QAccessibleEvent alert(m_text, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
+    if (warning != m_warning) {
+        m_warning = warning;
+        m_text->setStyleSheet(warning ? QStringLiteral("color: #b00000; font-weight: bold")
+                                      : QString());
+    }
 }
 
 void LinkLine::statusDecoded(const QDateTime& at, const brisco::display::StatusValues& values) {

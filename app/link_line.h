@@ -46,6 +46,7 @@ private:
     void showRecording();
 
     QLabel* m_text;
+    bool m_warning = false; // shown in the warning colour
     QPushButton* m_record;
     QPushButton* m_trendsButton;
     StatusRecorder m_recorder;

@@ -44,6 +44,7 @@ F_Setup_Form::F_Setup_Form(QWidget* parent)
         const QString caption = QString::fromUtf8(value.label);
         auto* label = new QLabel(caption);
         label->setObjectName(QStringLiteral("Label%1").arg(++labelNo));
+        label->setAccessibleDescription(label->objectName());
         QWidget* entry = m_CheckBox1;
         QWidget* display = m_CheckBox2;
         if (value.rule != FactoryRule::CheckBox) {

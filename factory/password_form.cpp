@@ -20,6 +20,7 @@ Password_Form::Password_Form(QWidget* parent)
     setWindowTitle(QStringLiteral("密码"));
     auto* label = new QLabel(QStringLiteral("Password"));
     label->setObjectName(QStringLiteral("Label1"));
+    label->setAccessibleDescription(label->objectName());
     label->setBuddy(m_Password_TextBox);
     m_Password_TextBox->setObjectName(QStringLiteral("Password_TextBox"));
     m_Password_TextBox->setAccessibleDescription(m_Password_TextBox->objectName());

@@ -2,6 +2,7 @@
 
 #include "lamp/class_registry.h"
 #include "lamp/lamp_shape.h"
+#include "lamp/status_box_accessible.h"
 
 #include <QLocale>
 #include <QResizeEvent>
@@ -15,6 +16,7 @@ using ConversionError = StatusBox::ConversionError;
 
 // Colours of the codes 0 to 3: white (off), green, red, yellow.
 constexpr std::array<QRgb, 4> kCodeColors = {0xFFFFFF, 0x00FF00, 0xFF0000, 0xFFFF00};
+constexpr std::array<const char*, 4> kCodeWords = {"off", "green", "red", "yellow"};
 
 // The figure is 200 twips square at (10, 10) twips; at 15 twips a pixel that
 // is 13 pixels at (1, 1), and the host gives the lamp 255 x 225 twips.
@@ -118,9 +120,11 @@ StatusBox::StatusBox(QWidget* parent)
     m_shape->setFillColor(QColor::fromRgb(kCodeColors[0]));
     placeShape();
     lumbrel::ClassRegistry::instance().objectCreated();
+    StatusBoxAccessible::lampCreated();
 }
 
 StatusBox::~StatusBox() {
+    StatusBoxAccessible::lampDestroyed();
     lumbrel::ClassRegistry::instance().objectDestroyed();
 }
 
@@ -133,10 +137,17 @@ bool StatusBox::setForeColor(const QVariant& vNewValue) {
     if (!code)
         return false;
     m_code = *code;
-    if (m_code >= 0 && m_code < static_cast<qint16>(kCodeColors.size()))
-        m_shape->setFillColor(QColor::fromRgb(kCodeColors[m_code]));
+    if (m_code >= 0 && m_code < static_cast<qint16>(kCodeColors.size()) && m_code != m_colour) {
+        m_colour = m_code;
+        m_shape->setFillColor(QColor::fromRgb(kCodeColors[static_cast<std::size_t>(m_colour)]));
+        StatusBoxAccessible::colourChanged(this);
+    }
     emit foreColorChanged(foreColor());
     return true;
+}
+
+QString StatusBox::colourWord() const {
+    return QString::fromLatin1(kCodeWords[static_cast<std::size_t>(m_colour)]);
 }
 
 StatusBox::ConversionError StatusBox::lastError() const {

@@ -35,6 +35,9 @@ public:
     // stay, lastError() tells why and the result is false.
     Q_INVOKABLE bool setForeColor(const QVariant& vNewValue);
 
+    // The colour shown, as a word: "off", "green", "red" or "yellow".
+    QString colourWord() const;
+
     // Of the last ForeColor assignment; NoError once one succeeds.
     ConversionError lastError() const;
     QString lastErrorString() const;
@@ -57,6 +60,7 @@ private:
     void placeShape();
 
     qint16 m_code = 0;
+    int m_colour = 0; // the code of the colour shown, 0 to 3
     ConversionError m_lastError = ConversionError::NoError;
     LampShape* m_shape;
 };

@@ -7,11 +7,15 @@
 #include "app/link_line.h"
 #include "settings/setpoint_table.h"
 
+#include <QAccessibleBridge>
+#include <QAccessibleBridgePlugin>
 #include <QChartView>
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineSeries>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
@@ -27,6 +31,45 @@ QByteArray factoryReply(const QByteArray& data) {
 
 QString linkText(const FormFixture& f) {
     return f.find<QLabel>("Link_Text")->text();
+}
+
+// "name: what it shows / what assistive technology reads" for every control
+// of every window whose text, check state, lamp colour or description the
+// accessibility interface does not report.
+QStringList unheard() {
+    static const QHash<QRgb, QString> words{
+        {0xFFFFFFFF, "off"}, {0xFF00FF00, "green"}, {0xFFFF0000, "red"}, {0xFFFFFF00, "yellow"}};
+    QStringList wrong;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        // The other windows are the main window's children.
+        for (QWidget* w : window->parent() ? QList<QWidget*>() : window->findChildren<QWidget*>()) {
+            QString shown;
+            if (const auto* label = qobject_cast<QLabel*>(w)) {
+                shown = label->text();
+            } else if (const auto* button = qobject_cast<QAbstractButton*>(w)) {
+                shown = button->text();
+            } else if (const auto* edit = qobject_cast<QLineEdit*>(w)) {
+                shown = edit->displayText();
+            } else if (const auto* group = qobject_cast<QGroupBox*>(w)) {
+                shown = group->title();
+            } else if (w->inherits("StatusBox")) {
+                shown = words.value(
+                    w->findChild<QWidget*>("Shape1")->property("fillColor").value<QColor>().rgba());
+            } else {
+                continue;
+            }
+            QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(w);
+            const auto* button = qobject_cast<QAbstractButton*>(w);
+            if (!(heard->text(QAccessible::Name).contains(shown.trimmed()) ||
+                  heard->text(QAccessible::Value) == shown) ||
+                heard->text(QAccessible::Description) != w->objectName() ||
+                (button && heard->state().checked != button->isChecked())) {
+                wrong << w->objectName() + ": " + shown + " / " + heard->text(QAccessible::Name) +
+                             " | " + heard->text(QAccessible::Value);
+            }
+        }
+    }
+    return wrong;
 }
 
 bool greyed(const FormFixture& f, const char* box) {
@@ -48,6 +91,27 @@ struct FileSizeLimit {
 };
 
 } // namespace
+
+// What the platform passes on to a screen reader, "objectName event" each.
+QStringList g_heard;
+class Hearing : public QAccessibleBridge {
+    void setRootObject(QAccessibleInterface*) override {}
+    void notifyAccessibilityUpdate(QAccessibleEvent* event) override {
+        g_heard << event->object()->objectName() + ' ' + QString::number(event->type(), 16);
+    }
+};
+class HearingPlugin : public QAccessibleBridgePlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QAccessibleBridgeFactoryInterface_iid FILE "hearing.json")
+
+public:
+    QAccessibleBridge* create(const QString&) override { return new Hearing; }
+};
+
+// What was heard since the last look that matches the pattern.
+QStringList heard(const QString& pattern) {
+    return std::exchange(g_heard, {}).filter(QRegularExpression('^' + pattern));
+}
 
 class TestWindows : public QObject {
     Q_OBJECT
@@ -355,9 +419,38 @@ private slots:
         QCOMPARE(factory->findChild<QCheckBox*>("CheckBox2")->isChecked(), coolingOnly);
     }
 
+    // What every window shows is what assistive technology reads, as it
+    // changes: after start, with lamps lit, boxes filled and the access code
+    // half typed, then with the factory and trends windows open and the
+    // link gone stale.
+    void heardAsShown() {
+        FormFixture f;
+        QStringList lit; // each lamp that changes colour tells its new value and name
+        for (const int n : {3, 4, 5, 6, 9, 14}) {
+            lit << QStringLiteral("StatusBox%1 800e").arg(n)
+                << QStringLiteral("StatusBox%1 800c").arg(n);
+        }
+        const QString reply = "status 21=60 22=16 23=2; ";
+        for (const auto& [steps, lamps] :
+             {std::pair{QString("show"), QStringList()},
+              {"open; " + reply +
+                   "tick; click F_Setup_Command; type Password_TextBox KT5; "
+                   "checked Option1 0",
+               lit},
+              {"type Password_TextBox 08; click CheckBox1; click Trends_Command; " + reply +
+                   "tick 13",
+               {}}}) {
+            heard("");
+            f.run(steps);
+            QCOMPARE(unheard().join(u'\n'), QString());
+            QCOMPARE(heard("StatusBox.* 800[ce]"), lamps);
+        }
+    }
+
     // Three seconds without a good status reply: the line says so in a
     // warning colour and the values grey; the next reply brings them back.
     void staleAfterThreeSeconds() {
+        const QStringList announced{"Link_Text 800c", "Link_Text 2"}; // name changed, alert
         FormFixture f;
         QCOMPARE(linkText(f), QStringLiteral("No port: port closed"));
         f.openPort();
@@ -373,19 +466,24 @@ private slots:
         QVERIFY(linkText(f).contains("last reply 2 s ago  ·  2 replies  ·  1 bad checksums  ·  "
                                      "2 refusals"));
         QVERIFY(!greyed(f, "Temp1_Text"));
+        heard("");
         f.tick();
         QVERIFY(linkText(f).contains("No reply for 3 s"));
+        QCOMPARE(heard("Link_Text"), announced);
         QVERIFY(greyed(f, "Temp1_Text") && greyed(f, "IntFanSpeed_Text"));
         QVERIFY(!greyed(f, "S_TECcoolStart_Text"));
         f.tick(8);
         QVERIFY(linkText(f).contains("No reply for 5 s"));
+        QCOMPARE(heard("Link_Text"), QStringList(2, announced[0]));
         f.port->feed(statusReply());
         f.tick();
         QVERIFY(linkText(f).contains("last reply just now"));
         QVERIFY(!greyed(f, "Temp1_Text"));
+        heard("");
         f.port->unplug();
         QCOMPARE(linkText(f),
                  QStringLiteral("COM1 — /dev/fake1: the adapter is gone, the port was closed"));
+        QCOMPARE(heard("Link_Text"), announced);
         QVERIFY(greyed(f, "Temp1_Text"));
     }
 
@@ -454,5 +552,6 @@ private slots:
     }
 };
 
+Q_IMPORT_PLUGIN(HearingPlugin)
 QTEST_MAIN(TestWindows)
 #include "test_windows.moc"

@@ -2,7 +2,9 @@
 // through its meta-object, as a host that loads it by name uses them.
 #include "lamp/lumbrel_api.h"
 
+#include <QAccessible>
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QLibrary>
 #include <QTest>
@@ -74,8 +76,8 @@ private slots:
         const QColor white(Qt::white), green(Qt::green), red(Qt::red), yellow(Qt::yellow);
         QTest::newRow("1, then -1 keeps green")
             << QVariantList{1, -1} << QList<int>{1, -1} << QList<QColor>{green, green};
-        QTest::newRow("3, then 7 keeps yellow")
-            << QVariantList{3, 7} << QList<int>{3, 7} << QList<QColor>{yellow, yellow};
+        QTest::newRow("3, then 7 keeps yellow, then 0")
+            << QVariantList{3, 7, 0} << QList<int>{3, 7, 0} << QList<QColor>{yellow, yellow, white};
         QTest::newRow("ties to even") << QVariantList{1.5, 2.5, -0.5} << QList<int>{2, 2, 0}
                                       << QList<QColor>{red, red, white};
     }
@@ -84,11 +86,19 @@ private slots:
         QFETCH(QVariantList, values);
         QFETCH(QList<int>, codes);
         QFETCH(QList<QColor>, colours);
+        const QHash<QRgb, QString> words{{QColor(Qt::white).rgb(), "off"},
+                                         {QColor(Qt::green).rgb(), "green"},
+                                         {QColor(Qt::red).rgb(), "red"},
+                                         {QColor(Qt::yellow).rgb(), "yellow"}};
         const auto lamp = createLamp();
         for (qsizetype i = 0; i < values.size(); ++i) {
             QVERIFY(assign(lamp.get(), values[i]));
             QCOMPARE(lamp->property("ForeColor").toInt(), codes[i]);
             QCOMPARE(paintedOf(lamp.get()), colours[i]);
+            // Heard as the colour shown, by name and value.
+            const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(lamp.get());
+            QCOMPARE(heard->text(QAccessible::Name), words[colours[i].rgb()]);
+            QCOMPARE(heard->text(QAccessible::Value), words[colours[i].rgb()]);
         }
     }
 
