@@ -4,11 +4,13 @@
 #include "app/link_line.h"
 #include "display/status_decoder.h"
 #include "display/status_values.h"
+#include "display/text_forms.h"
 #include "factory/f_setup_form.h"
 #include "factory/password_form.h"
 #include "protocol/device_info.h"
 #include "settings/entry_rules.h"
 #include "widgets/message_box.h"
+#include "widgets/set_file_dialogs.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -227,6 +229,61 @@ void Main_Form::F_Setup_Command_Click() {
     gate->activateWindow();
 }
 
+settings::SetPointFile Main_Form::plate() const {
+    settings::SetPointFile set;
+    set.saved = QDateTime::currentDateTime();
+    set.model = field("TextBox1")->text();
+    set.pcbVersion = field("TextBox2")->text();
+    set.softwareVersion = field("TextBox3")->text();
+    set.address = m_sequencer.address();
+    return set;
+}
+
+std::optional<settings::SetPointFile> Main_Form::reportedSet() {
+    if (!m_lastStatus) {
+        showMessage(this, QStringLiteral("No status reply has come yet: there are no set-points "
+                                         "to save."));
+        return std::nullopt;
+    }
+    settings::SetPointFile set = plate();
+    set.setPoints = m_lastStatus->setPoints;
+    return set;
+}
+
+void Main_Form::SaveSet_Command_Click() {
+    if (const auto set = reportedSet()) {
+        if (const QString path = askSavePath(this, *set); !path.isEmpty()) {
+            writeSet(this, path, *set);
+        }
+    }
+}
+
+bool Main_Form::saveSetPoints(const QString& path) {
+    const auto set = reportedSet();
+    return set && writeSet(this, path, *set);
+}
+
+void Main_Form::LoadSet_Command_Click() {
+    if (const QString path = askOpenPath(this, settings::SetPointFile::Kind::SetPoints);
+        !path.isEmpty()) {
+        loadSetPoints(path);
+    }
+}
+
+// In the operator's notation, as the display boxes show the same values.
+bool Main_Form::loadSetPoints(const QString& path) {
+    const auto set =
+        readSet(this, path, settings::SetPointFile::Kind::SetPoints, field("TextBox1")->text());
+    if (!set) {
+        return false;
+    }
+    for (std::size_t i = 0; i < set->setPoints.size(); ++i) {
+        field(settings::setPoints()[i].entryName)
+            ->setText(display::decimalText(set->setPoints[i], QLocale()));
+    }
+    return true;
+}
+
 Password_Form* Main_Form::passwordForm() {
     if (!m_Password_Form) {
         m_Password_Form = new Password_Form(this);
@@ -242,7 +299,7 @@ Password_Form* Main_Form::passwordForm() {
 
 F_Setup_Form* Main_Form::factoryForm() {
     if (!m_F_Setup_Form) {
-        m_F_Setup_Form = new F_Setup_Form(this);
+        m_F_Setup_Form = new F_Setup_Form([this] { return plate(); }, this);
         connect(m_F_Setup_Form, &F_Setup_Form::sendSetupRequested, this,
                 [this] { m_sequencer.requestFactorySettings(); });
     }
@@ -357,7 +414,8 @@ void Main_Form::DecodeStatusFrame(const protocol::ReceiveRing& ring) {
     }
     UpdateFanSpeed(shown.innerFanHigh, shown.innerFanLow, shown.outerFanHigh, shown.outerFanLow);
     field("CommCtr_Text")->setText(QString::number(m_sequencer.counters().statusFrameNo));
-    m_linkLine->statusDecoded(QDateTime::currentDateTime(), display::statusValues(reply));
+    m_lastStatus = display::statusValues(reply);
+    m_linkLine->statusDecoded(QDateTime::currentDateTime(), *m_lastStatus);
 }
 
 void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,

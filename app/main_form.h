@@ -3,7 +3,9 @@
 #pragma once
 
 #include "display/fan_speed.h"
+#include "display/status_values.h"
 #include "sequencer/poll_sequencer.h"
+#include "settings/setpoint_file.h"
 
 #include <QHash>
 #include <QPointer>
@@ -13,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 class CommPort;
@@ -46,6 +49,14 @@ public:
     const brisco::sequencer::LinkCounters& linkCounters() const { return m_sequencer.counters(); }
     LinkLine* linkLine() const { return m_linkLine; }
 
+    // The set-points as the controller last reported them, into a file;
+    // false, with the operator told why, when there are none yet or the file
+    // cannot be written.
+    bool saveSetPoints(const QString& path);
+    // A set-point file into the entry boxes, whole or not at all; nothing is
+    // sent until "Send set".
+    bool loadSetPoints(const QString& path);
+
     // Handlers, named after their control and event.
     void Form_Load();
     void Form_Unload();
@@ -59,6 +70,8 @@ public:
     void Setup_Command_Click();
     void Command3_Click();
     void F_Setup_Command_Click();
+    void SaveSet_Command_Click();
+    void LoadSet_Command_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,6 +111,11 @@ private:
     void showSelectedPort();
     // The link line, and the value boxes greyed while they are not live.
     void showLink(bool lost = false);
+    // A set of the controller on the line, its values still to be filled in.
+    brisco::settings::SetPointFile plate() const;
+    // The last status reply's set-points with the plate; nothing, with the
+    // operator told, before the first reply.
+    std::optional<brisco::settings::SetPointFile> reportedSet();
 
     QLineEdit* field(const char* name) const;
 
@@ -118,6 +136,7 @@ private:
     LinkLine* m_linkLine = nullptr;
     QList<QLineEdit*> m_statusBoxes; // what a status reply fills
     bool m_shownLive = true;
+    std::optional<brisco::display::StatusValues> m_lastStatus; // of the last status reply
     QPointer<Password_Form> m_Password_Form;
     QPointer<F_Setup_Form> m_F_Setup_Form;
 };

@@ -87,6 +87,11 @@ constexpr ButtonRow kStateButtons[] = {
     {"Command3", "Send analog"},
     {"F_Setup_Command", "factory setting"},
 };
+// Below the buttons of the set-points: the set-point files.
+constexpr ButtonRow kSetFileButtons[] = {
+    {"SaveSet_Command", "Save set…"},
+    {"LoadSet_Command", "Load set…"},
+};
 
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -350,8 +355,11 @@ QGridLayout* Main_Form::buildGeneralRows(FormBuilder& b) {
     }
     general->setRowStretch(row, 1);
     auto* buttons = new QVBoxLayout;
-    for (const ButtonRow& r : kStateButtons) {
-        buttons->addWidget(b.button(r.name, r.caption));
+    for (const auto& rows :
+         {std::span<const ButtonRow>(kStateButtons), std::span<const ButtonRow>(kSetFileButtons)}) {
+        for (const ButtonRow& r : rows) {
+            buttons->addWidget(b.button(r.name, r.caption));
+        }
     }
     buttons->addStretch();
     general->addLayout(buttons, 0, 2, row, 1);
@@ -393,8 +401,11 @@ void Main_Form::setTabChain() {
         chain << findChild<QPushButton*>(text(r.name));
     }
     chain << findChild<QWidget*>(QStringLiteral("Option1"))
-          << findChild<QWidget*>(QStringLiteral("Option2"))
-          << m_linkLine->findChild<QWidget*>(QStringLiteral("Record_Command"))
+          << findChild<QWidget*>(QStringLiteral("Option2"));
+    for (const ButtonRow& r : kSetFileButtons) {
+        chain << findChild<QPushButton*>(text(r.name));
+    }
+    chain << m_linkLine->findChild<QWidget*>(QStringLiteral("Record_Command"))
           << m_linkLine->findChild<QWidget*>(QStringLiteral("Trends_Command"));
     for (qsizetype i = 1; i < chain.size(); ++i) {
         setTabOrder(chain[i - 1], chain[i]);
@@ -415,6 +426,10 @@ void Main_Form::connectHandlers() {
     connect(button("Setup_Command"), &QPushButton::clicked, this, &Main_Form::Setup_Command_Click);
     connect(button("F_Setup_Command"), &QPushButton::clicked, this,
             &Main_Form::F_Setup_Command_Click);
+    connect(button("SaveSet_Command"), &QPushButton::clicked, this,
+            &Main_Form::SaveSet_Command_Click);
+    connect(button("LoadSet_Command"), &QPushButton::clicked, this,
+            &Main_Form::LoadSet_Command_Click);
     connect(field("AddrText1"), &QLineEdit::textChanged, this, &Main_Form::AddrText1_Change);
 
     // The entry checks, S_TECcoolStart_Text_Validate ... SetupT_Text_Validate.

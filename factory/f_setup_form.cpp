@@ -2,10 +2,13 @@
 
 #include "settings/entry_rules.h"
 #include "widgets/entry_check.h"
+#include "widgets/message_box.h"
+#include "widgets/set_file_dialogs.h"
 
 #include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,8 +31,9 @@ void name(QWidget* widget, const char* objectName, const QString& spokenName) {
 
 } // namespace
 
-F_Setup_Form::F_Setup_Form(QWidget* parent)
+F_Setup_Form::F_Setup_Form(std::function<SetPointFile()> plate, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , m_plate(std::move(plate))
     , m_CheckBox1(new QCheckBox)
     , m_CheckBox2(new QCheckBox) {
     setObjectName(QStringLiteral("F_Setup_Form"));
@@ -76,12 +80,22 @@ F_Setup_Form::F_Setup_Form(QWidget* parent)
     m_CheckBox2->setFocusPolicy(Qt::NoFocus);
     m_CheckBox2->installEventFilter(this);
 
-    auto* send = new QPushButton(QStringLiteral("Send setup"));
-    send->setObjectName(QStringLiteral("F_Setup_Command"));
-    send->setAccessibleDescription(send->objectName());
+    // The factory files on the left, so that "Send setup" keeps its place.
+    auto* buttons = new QHBoxLayout;
+    const auto button = [buttons](const char* objectName, const char* caption) {
+        auto* pushButton = new QPushButton(QString::fromUtf8(caption));
+        pushButton->setObjectName(QString::fromLatin1(objectName));
+        pushButton->setAccessibleDescription(pushButton->objectName());
+        buttons->addWidget(pushButton);
+        return pushButton;
+    };
+    QPushButton* save = button("SaveFactory_Command", "Save setup…");
+    QPushButton* load = button("LoadFactory_Command", "Load setup…");
+    buttons->addStretch();
+    QPushButton* send = button("F_Setup_Command", "Send setup");
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addWidget(send, 0, Qt::AlignRight);
+    layout->addLayout(buttons);
 
     // Tab in reading order: the left column down, then the pairs of the
     // middle and right columns row by row, then "Send setup".
@@ -104,8 +118,12 @@ F_Setup_Form::F_Setup_Form(QWidget* parent)
         previous = entry;
     }
     setTabOrder(previous, send);
+    setTabOrder(send, save);
+    setTabOrder(save, load);
 
     connect(send, &QPushButton::clicked, this, &F_Setup_Form::F_Setup_Command_Click);
+    connect(save, &QPushButton::clicked, this, &F_Setup_Form::SaveFactory_Command_Click);
+    connect(load, &QPushButton::clicked, this, &F_Setup_Form::LoadFactory_Command_Click);
     // S_H_Fan_Text_Validate.
     new EntryCheck(m_boxes.value(QStringLiteral("S_H_Fan_Text")), kHydrogenPeriodRange,
                    kFactoryDataError);
@@ -138,7 +156,57 @@ void F_Setup_Form::showReadback(const FactoryReadback& readback) {
     for (const auto& [name, text] : readback.texts) {
         m_boxes.value(QString::fromLatin1(name))->setText(text);
     }
-    m_CheckBox2->setChecked(readback.coolingOnly);
+    m_CheckBox2->setChecked(readback.values.coolingOnly);
+    m_reported = readback.values;
+}
+
+std::optional<SetPointFile> F_Setup_Form::reportedSet() {
+    if (!m_reported) {
+        showMessage(this, QStringLiteral("No factory reply has come yet: there are no factory "
+                                         "values to save."));
+        return std::nullopt;
+    }
+    SetPointFile set = m_plate();
+    set.kind = SetPointFile::Kind::Factory;
+    set.factory = *m_reported;
+    return set;
+}
+
+void F_Setup_Form::SaveFactory_Command_Click() {
+    if (const auto set = reportedSet()) {
+        if (const QString path = askSavePath(this, *set); !path.isEmpty()) {
+            writeSet(this, path, *set);
+        }
+    }
+}
+
+bool F_Setup_Form::saveFactoryValues(const QString& path) {
+    const auto set = reportedSet();
+    return set && writeSet(this, path, *set);
+}
+
+void F_Setup_Form::LoadFactory_Command_Click() {
+    if (const QString path = askOpenPath(this, SetPointFile::Kind::Factory); !path.isEmpty()) {
+        loadFactoryValues(path);
+    }
+}
+
+bool F_Setup_Form::loadFactoryValues(const QString& path) {
+    const auto set = readSet(this, path, SetPointFile::Kind::Factory, m_plate().model);
+    if (!set) {
+        return false;
+    }
+    for (const FactoryValue& value : factoryValues()) {
+        QLineEdit* entry = m_boxes.value(QString::fromLatin1(value.entryName));
+        if (value.rule == FactoryRule::Numeric) {
+            entry->setText(QString::number(set->factory.numbers[static_cast<std::size_t>(
+                value.parameter - kFirstFactoryParameter)]));
+        } else if (value.rule == FactoryRule::FirstCharacter) {
+            entry->setText(set->factory.version);
+        }
+    }
+    m_CheckBox1->setChecked(set->factory.coolingOnly);
+    return true;
 }
 
 void F_Setup_Form::F_Setup_Command_Click() {

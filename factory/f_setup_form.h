@@ -4,9 +4,13 @@
 #pragma once
 
 #include "settings/factory_table.h"
+#include "settings/setpoint_file.h"
 
 #include <QHash>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -15,14 +19,27 @@ class F_Setup_Form : public QWidget {
     Q_OBJECT
 
 public:
-    explicit F_Setup_Form(QWidget* parent = nullptr);
+    // plate: a set of the controller on the line, its values still to be
+    // filled in.
+    explicit F_Setup_Form(std::function<brisco::settings::SetPointFile()> plate,
+                          QWidget* parent = nullptr);
 
     QString boxText(const char* name) const;
     bool boxChecked(const char* name) const;
     // The controller's values, as the factory reply carries them.
     void showReadback(const brisco::settings::FactoryReadback& readback);
 
+    // The factory values as the controller last reported them, into a file;
+    // false, with the operator told why, when none have come yet or the file
+    // cannot be written.
+    bool saveFactoryValues(const QString& path);
+    // A factory file into the entry boxes, whole or not at all; nothing is
+    // sent until "Send setup".
+    bool loadFactoryValues(const QString& path);
+
     void F_Setup_Command_Click();
+    void SaveFactory_Command_Click();
+    void LoadFactory_Command_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,6 +49,10 @@ signals:
     void sendSetupRequested();
 
 private:
+    std::optional<brisco::settings::SetPointFile> reportedSet();
+
+    std::function<brisco::settings::SetPointFile()> m_plate;
+    std::optional<brisco::settings::FactorySet> m_reported; // by the last factory reply
     QHash<QString, QLineEdit*> m_boxes;
     QCheckBox* m_CheckBox1;
     QCheckBox* m_CheckBox2;

@@ -11,7 +11,10 @@ constexpr int kHighestAddress = 20;
 } // namespace
 
 bool withinRange(const Range& range, const QString& text) {
-    double value = readNumber(text);
+    return withinRange(range, readNumber(text));
+}
+
+bool withinRange(const Range& range, double value) {
     if (range.form == RangeForm::Whole) {
         value = protocol::roundHalfEven(value);
     }

@@ -24,6 +24,7 @@ inline constexpr Range kHydrogenPeriodRange{0, 100, RangeForm::Decimal};
 // rounded half to even first. (A number too large for a 16-bit integer lies
 // outside every whole range.)
 bool withinRange(const Range& range, const QString& text);
+bool withinRange(const Range& range, double value);
 
 // The rule of the address entry as it is typed: 0, no number, or above 20 is
 // refused (a negative number passes here and is refused when sent).

@@ -87,15 +87,18 @@ FactoryReadback readFactoryReply(const protocol::ReceiveRing& ring) {
         switch (value.rule) {
         case FactoryRule::Numeric:
             shown.texts.append({value.displayName, QString::number(byte)});
+            shown.values
+                .numbers[static_cast<std::size_t>(value.parameter - kFirstFactoryParameter)] = byte;
             break;
         case FactoryRule::FirstCharacter:
             shown.texts.append({value.displayName, QString(QChar(byte))});
             break;
         case FactoryRule::SecondCharacter:
             shown.texts.last().second += QChar(byte);
+            shown.values.version = shown.texts.last().second;
             break;
         case FactoryRule::CheckBox:
-            shown.coolingOnly = byte == 1;
+            shown.values.coolingOnly = byte == 1;
             break;
         }
     }

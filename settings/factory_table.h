@@ -53,11 +53,19 @@ struct FactoryStep {
 FactoryStep factoryStep(const FactoryValue& value, const QString& entry, const QString& display,
                         bool entryChecked, bool displayChecked);
 
+// The factory values as numbers: what a factory reply reports, or a file
+// holds, for the entry boxes.
+struct FactorySet {
+    std::array<int, 12> numbers{}; // by parameter - 16, for the numeric values
+    QString version;               // one or two Latin-1 characters
+    bool coolingOnly = false;
+};
+
 // The display texts of an 18-byte factory reply at the read index, in offset
-// order (the version as two Latin-1 characters), and the cooling-only state.
+// order (the version as two Latin-1 characters), and its values.
 struct FactoryReadback {
     QList<std::pair<const char*, QString>> texts;
-    bool coolingOnly = false;
+    FactorySet values;
 };
 FactoryReadback readFactoryReply(const protocol::ReceiveRing& ring);
 

@@ -10,6 +10,14 @@ void showMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
+bool askQuestion(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void postMessage(QWidget* parent, const QString& text) {
     QTimer::singleShot(0, parent, [parent, text] { showMessage(parent, text); });
 }

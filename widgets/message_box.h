@@ -11,6 +11,10 @@ inline constexpr const char* kApplicationTitle = "Brisco_v20E";
 // title. Returns when the operator has closed it.
 void showMessage(QWidget* parent, const QString& text);
 
+// The same box with Yes and No buttons (No the default, as the safe answer);
+// true when the operator answered Yes.
+bool askQuestion(QWidget* parent, const QString& text);
+
 // The same box, shown once the current handler has returned, for handlers
 // that must not wait for the operator (the poll tick).
 void postMessage(QWidget* parent, const QString& text);

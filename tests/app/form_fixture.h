@@ -13,29 +13,42 @@
 #include <QAbstractSlider>
 #include <QAccessible>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
 
-// Closes every message box that comes up and keeps its text, title and icon.
+// Closes every message box that comes up and keeps its text, title and icon;
+// answers the questions and the file dialogs.
 class MessageBoxCatcher : public QObject {
 public:
     QStringList texts;
     QStringList titles;
     bool anyIcon = false;
+    QList<bool> answers; // to the yes/no questions in turn (no when none is left)
+    QStringList files;   // chosen in the file dialogs in turn (cancelled when none is left)
+    QStringList folders; // where each file dialog started
 
     MessageBoxCatcher() {
         m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box) {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                folders << dialog->directory().path();
+                const QString file = files.isEmpty() ? QString() : files.takeFirst();
+                dialog->selectFile(file);
+                file.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 texts << box->text();
                 titles << box->windowTitle();
                 anyIcon = anyIcon || box->icon() != QMessageBox::NoIcon;
-                box->button(QMessageBox::Ok)->click();
+                const bool yes = !answers.isEmpty() && answers.takeFirst();
+                QAbstractButton* ok = box->button(QMessageBox::Ok);
+                (ok ? ok : box->button(yes ? QMessageBox::Yes : QMessageBox::No))->click();
             }
         });
         m_timer.start();
@@ -49,6 +62,7 @@ struct FormFixture {
     FakeCommPort* port = nullptr;
     std::unique_ptr<Main_Form> form;
     MessageBoxCatcher messages;
+    QTemporaryDir home;          // the files that a script saves and loads
     qsizetype checkedWrites = 0; // blocks written that a script has looked at
     qsizetype checkedMessages = 0;
 
@@ -116,6 +130,8 @@ struct FormFixture {
     //   told TEXT      the next message box, once the event loop has turned
     //   untold         no message box yet, without a turn of the event loop
     //   lamps CODES    the 22 lamp codes as digits
+    //   file NAME      the next file dialog chooses home/NAME | answer yes|no (the next question)
+    //   started DIR    the last file dialog started in home/DIR | mkdir DIR | exists NAME 0|1
     // A widget of another window is NAME, or WINDOW/NAME where the main window has one.
     void run(const QString& script) {
         for (const QString& step : script.split(u';')) {
@@ -211,6 +227,17 @@ struct FormFixture {
                 QCOMPARE(button(name)->isChecked(), text == "1");
             } else if (command == "shown") {
                 QCOMPARE(window(name) && window(name)->isVisible(), text == "1");
+            } else if (command == "file") {
+                messages.files << home.filePath(rest);
+            } else if (command == "answer") {
+                messages.answers << (rest == "yes");
+            } else if (command == "started") {
+                QCOMPARE(QDir(messages.folders.value(messages.folders.size() - 1)),
+                         QDir(home.filePath(rest)));
+            } else if (command == "mkdir") {
+                QVERIFY(QDir(home.path()).mkdir(rest));
+            } else if (command == "exists") {
+                QCOMPARE(QFileInfo::exists(home.filePath(name)), text == "1");
             } else if (command != "spin") {
                 QFAIL(qPrintable("no such step " + where));
             }

@@ -255,8 +255,47 @@ private slots:
         row("send addr with a negative entry",
             "open; set TextBox1 TEC; set AddrText1 -3; click Addr_Command1; told Data error！; "
             "tick 4; wrote 05 01 0F 00 15; quiet");
+        // The set-point files: a set of values inside every entry range.
+        const QByteArray set = "status 5=75 6=70 7=45 8=55 9=2 10=5 11=220 12=11 13=184 14=3 "
+                               "15=15 16=160 17=95 18=30 19=10 20=123 ";
+        row("save set before any status reply",
+            "open; click SaveSet_Command; told No status reply has come yet: there are no "
+            "set-points to save.");
+        row("saved and loaded in the operator's notation, nothing is sent",
+            "locale de_DE; open; set TextBox1 TEC-48; " + set +
+                "; tick; file set; click SaveSet_Command; started .; exists set.json 1; "
+                "set TextBox1; mkdir Documents; file set.json; click LoadSet_Command; "
+                "started Documents; shows S_TECcurrH_Text 12,3; shows S_ExtFanHighS_Text 4000; "
+                "click Setup_Command; tick 4; wrote 05 01 0F 00 15; quiet; spin; untold");
+        row("a set of another model is loaded only when the operator says so",
+            "open; set TextBox1 TEC-48; " + set +
+                "; tick; file set; click SaveSet_Command; file set.json; "
+                "click LoadSet_Command; spin; untold; shows S_TempMax_Text 55; "
+                "set S_TempMax_Text 1; set TextBox1 TEC-60; answer no; file set.json; "
+                "click LoadSet_Command; told set.json holds the set-points of a TEC-48 "
+                "controller, and the one on the line is a TEC-60. Load them all the same?; "
+                "shows S_TempMax_Text 1; answer yes; file set.json; click LoadSet_Command; spin; "
+                "shows S_TempMax_Text 55");
+        row("a set that will not load: saved with a warning, refused whole",
+            "open; " + set +
+                "17=255; tick; file set; click SaveSet_Command; told set.json was "
+                "saved, but it will not load: \"TempMax\" is 215, outside 30 to 80.; "
+                "set S_TECcoolStart_Text 40; file set.json; click LoadSet_Command; told set.json "
+                "cannot be loaded: \"TempMax\" is 215, outside 30 to 80.; "
+                "shows S_TECcoolStart_Text 40; shows S_TempMax_Text");
         // The access code and the factory window.
         const QByteArray gate = "click F_Setup_Command; type Password_TextBox ";
+        row("factory values saved and loaded; a set-point file is refused there",
+            gate +
+                "KT508; click SaveFactory_Command; told No factory reply has come yet: there "
+                "are no factory values to save.; open; feed 06 01 0F 03 0C 2A 02 3A 02 31 30 "
+                "64 65 66 67 01 1E A3; tick; file factory; click SaveFactory_Command; "
+                "file factory.json; click LoadFactory_Command; spin; shows S_DCVlow_Text 42; "
+                "shows S_Ver_Text 10; shows S_H_Fan_Text 30; checked CheckBox1 1; " +
+                set +
+                "; tick; file set; click SaveSet_Command; file set.json; "
+                "click LoadFactory_Command; told set.json cannot be loaded: it holds user "
+                "set-points, which the main window loads.");
         row("the code opens at its fifth character, with no key to confirm",
             gate + "KT50; shown F_Setup_Form 0; shown Password_Form 1; type Password_TextBox 8; "
                    "shown F_Setup_Form 1; shown Password_Form 0");
@@ -289,8 +328,12 @@ private slots:
     }
     void scripts() {
         QFETCH(QString, script);
-        const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
         FormFixture f;
+        const auto restore = qScopeGuard([previous = QLocale(), home = qgetenv("HOME")] {
+            QLocale::setDefault(previous);
+            qputenv("HOME", home);
+        });
+        qputenv("HOME", f.home.path().toLocal8Bit());
         f.run(script);
         for (const QString& title : std::as_const(f.messages.titles)) {
             QCOMPARE(title, QStringLiteral("Brisco_v20E"));
@@ -514,6 +557,24 @@ private slots:
         f.port->feed(statusReply());
         f.tick();
         QCOMPARE(f.edit("CommCtr_Text")->text(), QStringLiteral("4"));
+    }
+
+    // A save that cannot be finished leaves the file that was there whole,
+    // and nothing beside it.
+    void failedSaveKeepsTheFile() {
+        FormFixture f;
+        f.run("open; status; tick");
+        QFile file(f.home.filePath("set.json"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{}") == 2);
+        file.close();
+        {
+            const FileSizeLimit full(16);
+            QVERIFY(!f.form->saveSetPoints(file.fileName()));
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "{}");
+        QCOMPARE(QDir(f.home.path()).entryList(QDir::Files), QStringList{"set.json"});
+        QVERIFY(f.messages.texts.value(0).startsWith("set.json cannot be written ("));
     }
 
     // The trends window is modeless and plots the session; a faulty sensor

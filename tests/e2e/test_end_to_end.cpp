@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 constexpr int kTimeout = 8000;
@@ -12,10 +13,10 @@ class TestEndToEnd : public QObject {
 
 private slots:
     // A session on a four-wire line, which echoes the requests: the operator
-    // watches the controller, takes over the set-points, changes two and
-    // sends them, then a factory value behind the access code, and the next
-    // replies show them. Then the device goes away while open, as an
-    // unplugged adapter does.
+    // watches the controller, saves its set-points to a file and loads them
+    // into the entry boxes, changes two and sends them, then a factory value
+    // behind the access code, and the next replies show them. Then the
+    // device goes away while open, as an unplugged adapter does.
     void operatorSession() {
         LiveForm live;
         QVERIFY(live.startAndOpen({"--seed", "2", "--echo"}));
@@ -31,7 +32,10 @@ private slots:
         live.button("Addr_Command2")->click();
         QTRY_COMPARE_WITH_TIMEOUT(live.text("AddrText2"), "1", kTimeout);
 
-        live.button("Copy_Command")->click();
+        const QTemporaryDir dir;
+        QVERIFY(live.form->saveSetPoints(dir.filePath("set.json")));
+        QVERIFY(live.form->loadSetPoints(dir.filePath("set.json")));
+        QCOMPARE(live.text("S_TECcoolStart_Text"), "35");
         live.edit("S_TECcoolStart_Text")->setText("40");
         live.edit("S_TempMax_Text")->setText("61");
         live.button("Setup_Command")->click();
