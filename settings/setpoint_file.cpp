@@ -157,7 +157,9 @@ QByteArray SetPointFile::toJson() const {
     const QJsonObject root{
         {QStringLiteral("format"), kind == Kind::SetPoints ? kSetPointFormat : kFactoryFormat},
         {QStringLiteral("version"), kFormatVersion},
-        {QStringLiteral("saved"), saved.toString(Qt::ISODate)},
+        // With the offset from UTC, so that the time says when wherever it is read.
+        {QStringLiteral("saved"),
+         saved.toOffsetFromUtc(saved.offsetFromUtc()).toString(Qt::ISODate)},
         {QStringLiteral("model"), model},
         {QStringLiteral("pcbVersion"), pcbVersion},
         {QStringLiteral("softwareVersion"), softwareVersion},

@@ -1,10 +1,12 @@
 // Writes pictures of the windows for the README: the main window empty after
 // start and live after a status reply with "Copy set" pressed, the
-// access-code window, and the factory window after a factory reply.
+// access-code window, the factory window after a factory reply, and the
+// dialogs and messages of the set-point files.
 // Usage: shoot_main_form DIR
 #include "form_fixture.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -29,8 +31,31 @@ int main(int argc, char* argv[]) {
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
 
     FormFixture f;
-    bool saved = save(f.form.get(), out.filePath(QStringLiteral("main_form.png")));
+    // The file dialogs start in a Documents folder of an operator who keeps
+    // the sets of a few cabinets there.
+    qputenv("HOME", f.home.path().toLocal8Bit());
+    QDir(f.home.path()).mkdir(QStringLiteral("Documents"));
+    const QDir documents(f.home.filePath(QStringLiteral("Documents")));
+    for (const char* name : {"cabinet-03.json", "cabinet-04.json", "TEC-48-factory-values.json"}) {
+        QFile(documents.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
+    }
+    // Each dialog and message of the set-point files, as it comes up, under
+    // the next of these names (none: no picture).
+    QStringList dialogs{
+        "save_set_no_reply.png", "save_set_dialog.png", "", "load_set_question.png", "",
+        "load_set_refused.png"};
+    bool saved = true;
+    f.messages.seen = [&](QWidget* dialog) {
+        const QString name = dialogs.isEmpty() ? QString() : dialogs.takeFirst();
+        if (!name.isEmpty()) {
+            QCoreApplication::processEvents();
+            saved &= dialog->grab().save(out.filePath(name));
+        }
+    };
+
+    saved &= save(f.form.get(), out.filePath(QStringLiteral("main_form.png")));
     f.openPort();
+    f.button(QStringLiteral("SaveSet_Command"))->click();
     f.port->feed(deviceInfoReply("TEC-48/1.0/VA2.1/"));
     f.tick();
     f.port->feed(liveStatusReply());
@@ -41,6 +66,22 @@ int main(int argc, char* argv[]) {
     f.button(QStringLiteral("Copy_Command"))->click();
     saved &= save(f.form.get(), out.filePath(QStringLiteral("main_form_live.png")));
 
+    // Saved, then loaded where a cabinet of another model is on the line.
+    const QString set = documents.filePath(QStringLiteral("cabinet-05.json"));
+    f.messages.files << set;
+    f.button(QStringLiteral("SaveSet_Command"))->click();
+    f.edit(QStringLiteral("TextBox1"))->setText(QStringLiteral("TEC-60"));
+    f.messages.files << set;
+    f.button(QStringLiteral("LoadSet_Command"))->click();
+    QFile file(set);
+    file.open(QIODevice::ReadWrite);
+    const QByteArray json = file.readAll().replace("\"TempMax\": 55", "\"TempMax\": 85");
+    file.resize(0);
+    file.write(json);
+    file.close();
+    f.messages.files << set;
+    f.button(QStringLiteral("LoadSet_Command"))->click();
+
     f.button(QStringLiteral("F_Setup_Command"))->click();
     auto* gate = f.window(QStringLiteral("Password_Form"));
     QCoreApplication::processEvents(); // activated, and so emptied
@@ -50,5 +91,5 @@ int main(int argc, char* argv[]) {
     auto* factory = f.window(QStringLiteral("F_Setup_Form"));
     factory->findChild<QLineEdit*>(QStringLiteral("S_H_Fan_Text"))->setText(QStringLiteral("45"));
     saved &= save(factory, out.filePath(QStringLiteral("f_setup_form.png")));
-    return saved ? 0 : 1;
+    return saved && dialogs.isEmpty() ? 0 : 1;
 }

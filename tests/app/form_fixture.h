@@ -16,10 +16,12 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 // Closes every message box that comes up and keeps its text, title and icon;
@@ -32,16 +34,26 @@ public:
     QList<bool> answers; // to the yes/no questions in turn (no when none is left)
     QStringList files;   // chosen in the file dialogs in turn (cancelled when none is left)
     QStringList folders; // where each file dialog started
+    std::function<void(QWidget*)> seen; // shown each dialog before it is answered
 
     MessageBoxCatcher() {
         m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
             QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal == m_answered) {
+                return;
+            }
+            if (seen) {
+                seen(modal);
+            }
             if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                m_answered = dialog;
                 folders << dialog->directory().path();
                 const QString file = files.isEmpty() ? QString() : files.takeFirst();
-                dialog->selectFile(file);
-                file.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(file);
+                // Queued, so that a box the dialog asks in turn is answered too.
+                QMetaObject::invokeMethod(dialog, file.isEmpty() ? "reject" : "accept",
+                                          Qt::QueuedConnection);
             } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 texts << box->text();
                 titles << box->windowTitle();
@@ -56,6 +68,7 @@ public:
 
 private:
     QTimer m_timer;
+    QPointer<QWidget> m_answered; // a file dialog whose answer is on its way
 };
 
 struct FormFixture {

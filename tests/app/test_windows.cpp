@@ -12,7 +12,6 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineSeries>
 #include <QRegularExpression>
@@ -33,40 +32,31 @@ QString linkText(const FormFixture& f) {
     return f.find<QLabel>("Link_Text")->text();
 }
 
-// "name: what it shows / what assistive technology reads" for every control
-// of every window whose text, check state, lamp colour or description the
+// "objectName: shown / heard" for each label, box, button, group and lamp of
+// each window whose text, colour, check state or description the
 // accessibility interface does not report.
 QStringList unheard() {
     static const QHash<QRgb, QString> words{
         {0xFFFFFFFF, "off"}, {0xFF00FF00, "green"}, {0xFFFF0000, "red"}, {0xFFFFFF00, "yellow"}};
     QStringList wrong;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        // The other windows are the main window's children.
-        for (QWidget* w : window->parent() ? QList<QWidget*>() : window->findChildren<QWidget*>()) {
-            QString shown;
-            if (const auto* label = qobject_cast<QLabel*>(w)) {
-                shown = label->text();
-            } else if (const auto* button = qobject_cast<QAbstractButton*>(w)) {
-                shown = button->text();
-            } else if (const auto* edit = qobject_cast<QLineEdit*>(w)) {
-                shown = edit->displayText();
-            } else if (const auto* group = qobject_cast<QGroupBox*>(w)) {
-                shown = group->title();
-            } else if (w->inherits("StatusBox")) {
-                shown = words.value(
-                    w->findChild<QWidget*>("Shape1")->property("fillColor").value<QColor>().rgba());
-            } else {
-                continue;
-            }
-            QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(w);
-            const auto* button = qobject_cast<QAbstractButton*>(w);
-            if (!(heard->text(QAccessible::Name).contains(shown.trimmed()) ||
-                  heard->text(QAccessible::Value) == shown) ||
-                heard->text(QAccessible::Description) != w->objectName() ||
-                (button && heard->state().checked != button->isChecked())) {
-                wrong << w->objectName() + ": " + shown + " / " + heard->text(QAccessible::Name) +
-                             " | " + heard->text(QAccessible::Value);
-            }
+    for (QWidget* w : QApplication::allWidgets()) {
+        const char* shows = w->inherits("QLineEdit")   ? "displayText"
+                            : w->inherits("QGroupBox") ? "title"
+                                                       : "text";
+        QString shown = w->property(shows).toString();
+        if (w->inherits("StatusBox")) {
+            shown = words.value(
+                w->findChild<QWidget*>("Shape1")->property("fillColor").value<QColor>().rgba());
+        } else if (!w->property(shows).isValid()) {
+            continue;
+        }
+        const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(w);
+        const auto* button = qobject_cast<QAbstractButton*>(w);
+        if (!(heard->text(QAccessible::Name).endsWith(shown.trimmed()) ||
+              heard->text(QAccessible::Value) == shown) ||
+            heard->text(QAccessible::Description) != w->objectName() ||
+            (button && heard->state().checked != button->isChecked())) {
+            wrong << w->objectName() + ": " + shown + " / " + heard->text(QAccessible::Name);
         }
     }
     return wrong;

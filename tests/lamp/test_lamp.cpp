@@ -69,74 +69,58 @@ private slots:
         QCOMPARE(canUnloadNow(), LUMBREL_OK);
     }
 
+    // A lamp showing red (2) is given one value: a code 0 to 3 sets the colour,
+    // another code keeps it; numbers round halves to even; a value outside
+    // the 16-bit range or no number is refused, leaving code and colour, and
+    // tells why until the next good one. The colour is heard as a word.
     void assignments_data() {
-        QTest::addColumn<QVariantList>("values");
-        QTest::addColumn<QList<int>>("codes");
-        QTest::addColumn<QList<QColor>>("colours");
-        const QColor white(Qt::white), green(Qt::green), red(Qt::red), yellow(Qt::yellow);
-        QTest::newRow("1, then -1 keeps green")
-            << QVariantList{1, -1} << QList<int>{1, -1} << QList<QColor>{green, green};
-        QTest::newRow("3, then 7 keeps yellow, then 0")
-            << QVariantList{3, 7, 0} << QList<int>{3, 7, 0} << QList<QColor>{yellow, yellow, white};
-        QTest::newRow("ties to even") << QVariantList{1.5, 2.5, -0.5} << QList<int>{2, 2, 0}
-                                      << QList<QColor>{red, red, white};
-    }
-    // Each value is stored as the code and painted.
-    void assignments() {
-        QFETCH(QVariantList, values);
-        QFETCH(QList<int>, codes);
-        QFETCH(QList<QColor>, colours);
-        const QHash<QRgb, QString> words{{QColor(Qt::white).rgb(), "off"},
-                                         {QColor(Qt::green).rgb(), "green"},
-                                         {QColor(Qt::red).rgb(), "red"},
-                                         {QColor(Qt::yellow).rgb(), "yellow"}};
-        const auto lamp = createLamp();
-        for (qsizetype i = 0; i < values.size(); ++i) {
-            QVERIFY(assign(lamp.get(), values[i]));
-            QCOMPARE(lamp->property("ForeColor").toInt(), codes[i]);
-            QCOMPARE(paintedOf(lamp.get()), colours[i]);
-            // Heard as the colour shown, by name and value.
-            const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(lamp.get());
-            QCOMPARE(heard->text(QAccessible::Name), words[colours[i].rgb()]);
-            QCOMPARE(heard->text(QAccessible::Value), words[colours[i].rgb()]);
-        }
-    }
-
-    // The 16-bit limits, reached by every kind of value and by rounding
-    // (halves to even): a refused value leaves code and colour and tells
-    // why; an accepted one clears the error.
-    void limits_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("colour");
         QTest::addColumn<QByteArray>("error");
-        const auto row = [](const char* name, const QVariant& value, int code, const char* error) {
-            QTest::newRow(name) << value << code << QByteArray(error);
+        const auto row = [](const char* name, const QVariant& value, int code, const char* colour,
+                            const char* error = "NoError") {
+            QTest::newRow(name) << value << code << colour << QByteArray(error);
         };
-        row("32767", 32767, 32767, "NoError");
-        row("32768", qlonglong(32768), 2, "Overflow");
-        row("-32768", -32768, -32768, "NoError");
-        row("-32769", -32769, 2, "Overflow");
-        row("unsigned 32767", 32767u, 32767, "NoError");
-        row("unsigned 32768", 32768u, 2, "Overflow");
-        row("32767.4", 32767.4, 32767, "NoError");
-        row("32766.5 to even", 32766.5, 32766, "NoError");
-        row("32767.5 rounds to 32768", 32767.5, 2, "Overflow");
-        row("-32767.5 to even", -32767.5, -32768, "NoError");
-        row("-32768.5 to even", -32768.5, -32768, "NoError");
-        row("-32768.6", -32768.6, 2, "Overflow");
-        row("text 32768", QStringLiteral("32768"), 2, "Overflow");
-        row("NaN", std::numeric_limits<double>::quiet_NaN(), 2, "TypeMismatch");
+        row("1", 1, 1, "green");
+        row("3", 3, 3, "yellow");
+        row("0", 0, 0, "off");
+        row("7 keeps the colour", 7, 7, "red");
+        row("-1 keeps the colour", -1, -1, "red");
+        row("0.5 to even", 0.5, 0, "off");
+        row("1.5 to even", 1.5, 2, "red");
+        row("2.5 to even", 2.5, 2, "red");
+        row("32767", 32767, 32767, "red");
+        row("32768", qlonglong(32768), 2, "red", "Overflow");
+        row("-32768", -32768, -32768, "red");
+        row("-32769", -32769, 2, "red", "Overflow");
+        row("unsigned 32767", 32767u, 32767, "red");
+        row("unsigned 32768", 32768u, 2, "red", "Overflow");
+        row("32767.4", 32767.4, 32767, "red");
+        row("32766.5 to even", 32766.5, 32766, "red");
+        row("32767.5 rounds to 32768", 32767.5, 2, "red", "Overflow");
+        row("-32767.5 to even", -32767.5, -32768, "red");
+        row("-32768.5 to even", -32768.5, -32768, "red");
+        row("-32768.6", -32768.6, 2, "red", "Overflow");
+        row("text 32768", QStringLiteral("32768"), 2, "red", "Overflow");
+        row("NaN", std::numeric_limits<double>::quiet_NaN(), 2, "red", "TypeMismatch");
     }
-    void limits() {
+    void assignments() {
         QFETCH(QVariant, value);
         QFETCH(int, code);
+        QFETCH(QString, colour);
         QFETCH(QByteArray, error);
+        const QHash<QString, QColor> colours{
+            {"off", Qt::white}, {"green", Qt::green}, {"red", Qt::red}, {"yellow", Qt::yellow}};
         const auto lamp = createLamp();
         QVERIFY(assign(lamp.get(), 2));
         QCOMPARE(assign(lamp.get(), value), error == "NoError");
         QCOMPARE(lamp->property("lastError").toByteArray(), error);
         QCOMPARE(lamp->property("ForeColor").toInt(), code);
-        QCOMPARE(paintedOf(lamp.get()), QColor(Qt::red));
+        QCOMPARE(paintedOf(lamp.get()), colours[colour]);
+        const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(lamp.get());
+        QCOMPARE(heard->text(QAccessible::Name), colour);
+        QCOMPARE(heard->text(QAccessible::Value), colour);
         QVERIFY(assign(lamp.get(), 1));
         QCOMPARE(lamp->property("lastError").toByteArray(), "NoError");
     }
