@@ -180,21 +180,13 @@ void F_Setup_Form::SaveFactory_Command_Click() {
     }
 }
 
-bool F_Setup_Form::saveFactoryValues(const QString& path) {
-    const auto set = reportedSet();
-    return set && writeSet(this, path, *set);
-}
-
 void F_Setup_Form::LoadFactory_Command_Click() {
-    if (const QString path = askOpenPath(this, SetPointFile::Kind::Factory); !path.isEmpty()) {
-        loadFactoryValues(path);
-    }
-}
-
-bool F_Setup_Form::loadFactoryValues(const QString& path) {
-    const auto set = readSet(this, path, SetPointFile::Kind::Factory, m_plate().model);
+    const QString path = askOpenPath(this, SetPointFile::Kind::Factory);
+    const auto set = path.isEmpty()
+                         ? std::nullopt
+                         : readSet(this, path, SetPointFile::Kind::Factory, m_plate().model);
     if (!set) {
-        return false;
+        return;
     }
     for (const FactoryValue& value : factoryValues()) {
         QLineEdit* entry = m_boxes.value(QString::fromLatin1(value.entryName));
@@ -206,7 +198,6 @@ bool F_Setup_Form::loadFactoryValues(const QString& path) {
         }
     }
     m_CheckBox1->setChecked(set->factory.coolingOnly);
-    return true;
 }
 
 void F_Setup_Form::F_Setup_Command_Click() {

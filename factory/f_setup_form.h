@@ -29,16 +29,11 @@ public:
     // The controller's values, as the factory reply carries them.
     void showReadback(const brisco::settings::FactoryReadback& readback);
 
-    // The factory values as the controller last reported them, into a file;
-    // false, with the operator told why, when none have come yet or the file
-    // cannot be written.
-    bool saveFactoryValues(const QString& path);
+    void F_Setup_Command_Click();
+    // The factory values as the controller last reported them, into a file.
+    void SaveFactory_Command_Click();
     // A factory file into the entry boxes, whole or not at all; nothing is
     // sent until "Send setup".
-    bool loadFactoryValues(const QString& path);
-
-    void F_Setup_Command_Click();
-    void SaveFactory_Command_Click();
     void LoadFactory_Command_Click();
 
 protected:

@@ -120,12 +120,13 @@ StatusBox::StatusBox(QWidget* parent)
     m_shape->setFillColor(QColor::fromRgb(kCodeColors[0]));
     placeShape();
     lumbrel::ClassRegistry::instance().objectCreated();
-    StatusBoxAccessible::lampCreated();
+    StatusBoxAccessible::install();
 }
 
 StatusBox::~StatusBox() {
-    StatusBoxAccessible::lampDestroyed();
     lumbrel::ClassRegistry::instance().objectDestroyed();
+    if (lumbrel::ClassRegistry::instance().liveObjects() == 0)
+        StatusBoxAccessible::uninstall();
 }
 
 QVariant StatusBox::foreColor() const {

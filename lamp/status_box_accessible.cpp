@@ -4,8 +4,6 @@
 
 namespace {
 
-int g_lamps = 0;
-
 QAccessibleInterface* createInterface(const QString& className, QObject* object) {
     if (className == QLatin1String("StatusBox") && object && object->isWidgetType())
         return new StatusBoxAccessible(static_cast<StatusBox*>(object));
@@ -43,14 +41,12 @@ QAccessibleInterface* StatusBoxAccessible::child(int) const {
     return nullptr;
 }
 
-void StatusBoxAccessible::lampCreated() {
-    if (g_lamps++ == 0)
-        QAccessible::installFactory(&createInterface);
+void StatusBoxAccessible::install() {
+    QAccessible::installFactory(&createInterface);
 }
 
-void StatusBoxAccessible::lampDestroyed() {
-    if (--g_lamps == 0)
-        QAccessible::removeFactory(&createInterface);
+void StatusBoxAccessible::uninstall() {
+    QAccessible::removeFactory(&createInterface);
 }
 
 void StatusBoxAccessible::colourChanged(StatusBox* lamp) {

@@ -16,10 +16,10 @@ public:
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
 
-    // Installed while a lamp lives, so that a host may unload the library
-    // once its lamps are gone.
-    static void lampCreated();
-    static void lampDestroyed();
+    // Installed while a lamp lives (installing again is harmless), so that a
+    // host may unload the library once its lamps are gone.
+    static void install();
+    static void uninstall();
     // Tells assistive technology that the colour shown has changed.
     static void colourChanged(StatusBox* lamp);
 
