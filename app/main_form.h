@@ -28,7 +28,9 @@ class QRadioButton;
 class QScrollBar;
 class QTimer;
 class SetPointGroups;
+namespace brisco::display {
 struct LampRow;
+}
 
 class Main_Form : public QWidget, private brisco::sequencer::SequencerHost {
     Q_OBJECT
@@ -80,7 +82,7 @@ private:
     void addCoolingOnly(FormBuilder& b, QGridLayout* moduleGrid);
     QGridLayout* buildGeneralRows(FormBuilder& b);
     QGroupBox* buildLampGroup(FormBuilder& b, const LampFactory& createLamp, const char* caption,
-                              std::span<const LampRow> lamps);
+                              std::span<const brisco::display::LampRow> lamps);
     void setTabChain();
     void connectHandlers();
     void ScanPorts();
