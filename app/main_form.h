@@ -27,6 +27,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTimer;
+class SessionLog;
 class SetPointGroups;
 namespace brisco::display {
 struct LampRow;
@@ -47,6 +48,7 @@ public:
 
     const brisco::sequencer::LinkCounters& linkCounters() const { return m_sequencer.counters(); }
     LinkLine* linkLine() const { return m_linkLine; }
+    SessionLog* sessionLog() const { return m_sessionLog; }
 
     // Handlers, named after their control and event.
     void Form_Load();
@@ -96,6 +98,10 @@ private:
     Password_Form* passwordForm();
     F_Setup_Form* factoryForm();
     void WriteFrame(const brisco::protocol::Frame& frame);
+    // Into the session's event log, at this moment.
+    void logEvent(const QString& what, const QString& from, const QString& to);
+    void logWrite(const brisco::protocol::Frame& frame);
+    QString portTitle() const;
     void onPortLost();
     void showSelectedPort();
     // The link line, and the value boxes greyed while they are not live.
@@ -117,9 +123,11 @@ private:
     QPushButton* m_CommPort_ToggleButton = nullptr;
     QRadioButton* m_RS422Option = nullptr;
     QRadioButton* m_RS485Option = nullptr;
+    SessionLog* m_sessionLog = nullptr;
     LinkLine* m_linkLine = nullptr;
     QList<QLineEdit*> m_statusBoxes; // what a status reply fills
     bool m_shownLive = true;
+    bool m_linkStale = false; // port open and no status reply for a while
     QPointer<Password_Form> m_Password_Form;
     QPointer<F_Setup_Form> m_F_Setup_Form;
 };

@@ -177,7 +177,7 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     auto* body = new QHBoxLayout;
     body->addLayout(side);
     body->addWidget(buildStateGroup(b, createLamp), 1);
-    m_linkLine = new LinkLine;
+    m_linkLine = new LinkLine(*m_sessionLog);
     auto* window = new QVBoxLayout(this);
     window->addLayout(body, 1);
     window->addWidget(m_linkLine);
@@ -383,7 +383,8 @@ void Main_Form::setTabChain() {
     chain << findChild<QWidget*>(QStringLiteral("Option1"))
           << findChild<QWidget*>(QStringLiteral("Option2"))
           << m_linkLine->findChild<QWidget*>(QStringLiteral("Record_Command"))
-          << m_linkLine->findChild<QWidget*>(QStringLiteral("Trends_Command"));
+          << m_linkLine->findChild<QWidget*>(QStringLiteral("Trends_Command"))
+          << m_linkLine->findChild<QWidget*>(QStringLiteral("Events_Command"));
     for (qsizetype i = 1; i < chain.size(); ++i) {
         setTabOrder(chain[i - 1], chain[i]);
     }

@@ -1,22 +1,14 @@
 // The windows on the fake port, tick by tick: the main window's controls,
 // entry checks and port, the access code and the factory window, the link
-// line, the recording and the trends. The request schedule is the
-// sequencer's own test.
+// line. The request schedule is the sequencer's own test; the session tools
+// (recording, trends, events) have their own.
 #include "form_fixture.h"
 
-#include "app/link_line.h"
 #include "settings/setpoint_table.h"
 
-#include <QChartView>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLabel>
-#include <QLineSeries>
 #include <QScopeGuard>
-#include <QTemporaryDir>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -34,18 +26,6 @@ bool greyed(const FormFixture& f, const char* box) {
     return edit->palette().color(QPalette::Text) ==
            edit->palette().color(QPalette::Disabled, QPalette::Text);
 }
-
-// Files of this process may grow no further than bytes, while it lives.
-struct FileSizeLimit {
-    rlimit previous{};
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        const rlimit limit{bytes, previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
-};
 
 } // namespace
 
@@ -393,70 +373,6 @@ private slots:
         QCOMPARE(linkText(f),
                  QStringLiteral("COM1 — /dev/fake1: the adapter is gone, the port was closed"));
         QVERIFY(greyed(f, "Temp1_Text"));
-    }
-
-    // One row per decoded reply; a write that fails stops the recording with
-    // a message, and monitoring goes on.
-    void recording() {
-        FormFixture f;
-        QTemporaryDir dir;
-        const QString path = dir.filePath("session.csv");
-        QAbstractButton* record = f.button("Record_Command");
-        QCOMPARE(record->text(), QStringLiteral("Record…"));
-        QVERIFY(f.form->linkLine()->startRecording(path));
-        f.openPort();
-        for (int i = 1; i <= 2; ++i) {
-            f.port->feed(statusReply({{25, 81}}));
-            f.tick();
-            QCOMPARE(record->text(), QStringLiteral("Stop recording (%1 rows)").arg(i));
-        }
-        {
-            const FileSizeLimit full(rlim_t(QFileInfo(path).size()));
-            f.port->feed(statusReply());
-            f.tick();
-        }
-        QCOMPARE(f.messages.texts.size(), 1);
-        QVERIFY(
-            f.messages.texts[0].startsWith("Recording stopped: " + path + " cannot be written"));
-        QCOMPARE(record->text(), QStringLiteral("Record…"));
-        f.port->feed(statusReply());
-        f.tick();
-        QCOMPARE(f.edit("CommCtr_Text")->text(), QStringLiteral("4"));
-    }
-
-    // The trends window is modeless and plots the session; a faulty sensor
-    // leaves a gap, never a number.
-    void trends() {
-        FormFixture f;
-        f.openPort();
-        for (const int inner : {81, 82, 254, 83}) {
-            f.port->feed(statusReply({{25, inner}}));
-            f.tick();
-        }
-        f.button("Trends_Command")->click();
-        QWidget* trends = f.window("TrendsWindow");
-        QVERIFY(trends->isVisible() && !trends->isModal());
-        // The values of each stretch of the inner temperature's line.
-        const auto inner = [trends] {
-            QList<QList<qreal>> stretches;
-            for (const QChartView* view : trends->findChildren<QChartView*>()) {
-                for (QAbstractSeries* series : view->chart()->series()) {
-                    auto* line = static_cast<QLineSeries*>(series);
-                    if (line->name() == "Inner" && line->count() > 0) {
-                        stretches.append(QList<qreal>());
-                        for (const QPointF& point : line->points()) {
-                            stretches.last() << point.y();
-                        }
-                    }
-                }
-            }
-            return stretches;
-        };
-        QCOMPARE(inner(), (QList<QList<qreal>>{{0.5, 1}, {1.5}}));
-        f.port->feed(statusReply({{25, 84}}));
-        f.tick();
-        QCoreApplication::processEvents(); // the plots follow once the tick is over
-        QCOMPARE(inner(), (QList<QList<qreal>>{{0.5, 1}, {1.5, 2}}));
     }
 };
 
