@@ -81,6 +81,12 @@ void Main_Form::closeEvent(QCloseEvent* event) {
             window->close();
         }
     }
+    // The session tools' windows too: trends, events and replays.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) {
+            child->close();
+        }
+    }
     event->accept();
 }
 

@@ -114,6 +114,8 @@ private slots:
         f.tick();
         QCoreApplication::processEvents(); // the plots follow once the tick is over
         QCOMPARE(stretches(trends, "Inner"), (QList<QList<qreal>>{{0.5, 1}, {1.5, 2}}));
+        f.form->close();
+        QVERIFY(!trends->isVisible());
     }
 
     // A recording opens in a window of its own; a bad one is told, with its
