@@ -7,18 +7,15 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-EventsWindow::EventsWindow(EventLog* log, QWidget* parent)
+EventsWindow::EventsWindow(EventLog* log, const QString& note, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("EventsWindow"));
     setWindowTitle(QStringLiteral("Events — Brisco_v20E"));
-    auto* note = new QLabel(QStringLiteral("Newest first, the last %1 of this session; while "
-                                           "recording also in <name>-events.csv beside the "
-                                           "recording.")
-                                .arg(EventLog::kCapacity));
-    note->setObjectName(QStringLiteral("Events_Note"));
-    note->setAccessibleDescription(note->objectName());
-    note->setTextFormat(Qt::PlainText);
-    note->setWordWrap(true);
+    auto* shown = new QLabel(note);
+    shown->setObjectName(QStringLiteral("Events_Note"));
+    shown->setAccessibleDescription(shown->objectName());
+    shown->setTextFormat(Qt::PlainText);
+    shown->setWordWrap(true);
     auto* table = new QTableView;
     table->setObjectName(QStringLiteral("Events_Table"));
     table->setAccessibleDescription(table->objectName());
@@ -32,7 +29,7 @@ EventsWindow::EventsWindow(EventLog* log, QWidget* parent)
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(note);
+    layout->addWidget(shown);
     layout->addWidget(table);
     resize(760, 420);
 }

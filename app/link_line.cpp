@@ -3,6 +3,7 @@
 #include "app/events_window.h"
 #include "app/file_places.h"
 #include "app/trends_window.h"
+#include "record/event_log.h"
 #include "record/session_log.h"
 #include "widgets/message_box.h"
 
@@ -143,7 +144,12 @@ void LinkLine::Trends_Command_Click() {
 
 void LinkLine::Events_Command_Click() {
     if (!m_eventsWindow) {
-        m_eventsWindow = new EventsWindow(m_log.events(), window());
+        m_eventsWindow = new EventsWindow(
+            m_log.events(),
+            QStringLiteral("Newest first, the last %1 of this session; while recording also in "
+                           "<name>-events.csv beside the recording.")
+                .arg(EventLog::kCapacity),
+            window());
     }
     m_eventsWindow->show();
     m_eventsWindow->raise();

@@ -1,6 +1,10 @@
 #include "app/trends_window.h"
 
+#include "app/events_window.h"
 #include "app/file_places.h"
+#include "record/event_csv.h"
+#include "record/event_log.h"
+#include "record/session_log.h"
 #include "record/status_csv.h"
 #include "widgets/message_box.h"
 
@@ -55,27 +59,30 @@ TrendsWindow::TrendsWindow(const TrendStore& store, QWidget* parent)
     , m_store(store) {
     setObjectName(QStringLiteral("TrendsWindow"));
     setWindowTitle(QStringLiteral("Trends — Brisco_v20E"));
-    build(QStringLiteral("The last hour of this session, live."));
+    build(QStringLiteral("The last hour of this session, live."), false);
 }
 
-TrendsWindow::TrendsWindow(std::unique_ptr<TrendStore> replay, const QString& path, QWidget* parent)
+TrendsWindow::TrendsWindow(std::unique_ptr<TrendStore> replay, std::unique_ptr<EventLog> events,
+                           const QString& path, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_replay(std::move(replay))
+    , m_events(std::move(events))
+    , m_name(QFileInfo(path).fileName())
     , m_store(*m_replay) {
     setObjectName(QStringLiteral("ReplayWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    const QString name = QFileInfo(path).fileName();
-    setWindowTitle(name + QStringLiteral(" — Trends — Brisco_v20E"));
+    setWindowTitle(m_name + QStringLiteral(" — Trends — Brisco_v20E"));
     const auto& samples = m_store.samples();
     build(QStringLiteral("%1: %2 replies from %3 to %4.")
-              .arg(name)
+              .arg(m_name)
               .arg(samples.size())
-              .arg(localTime(samples.front().time), localTime(samples.back().time)));
+              .arg(localTime(samples.front().time), localTime(samples.back().time)),
+          m_events != nullptr);
 }
 
 TrendsWindow::~TrendsWindow() = default;
 
-void TrendsWindow::build(const QString& shown) {
+void TrendsWindow::build(const QString& shown, bool withEvents) {
     addPlot(QStringLiteral("Temperatures"), QStringLiteral("°C"));
     addLine(QStringLiteral("Inner"), QColor(0x303030), false,
             [](const TrendSample& s) { return s.innerTemp; });
@@ -120,6 +127,11 @@ void TrendsWindow::build(const QString& shown) {
     connect(open, &QPushButton::clicked, this, &TrendsWindow::Open_Command_Click);
     connect(save, &QPushButton::clicked, this, &TrendsWindow::SavePicture_Command_Click);
     connect(whole, &QPushButton::clicked, this, &TrendsWindow::WholeSpan_Command_Click);
+    if (withEvents) {
+        QPushButton* events = button("Events_Command", QStringLiteral("Events"));
+        tools->insertWidget(3, events);
+        connect(events, &QPushButton::clicked, this, &TrendsWindow::Events_Command_Click);
+    }
 
     // The temperatures across the top, the rest side by side below.
     auto* grid = new QGridLayout(this);
@@ -202,6 +214,21 @@ void TrendsWindow::zoomed(const QDateTime& from, const QDateTime& to) {
         m_zoom = {from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch()};
         refreshSoon();
     }
+}
+
+void TrendsWindow::Events_Command_Click() {
+    if (!m_eventsWindow) {
+        m_eventsWindow =
+            new EventsWindow(m_events.get(),
+                             QStringLiteral("Newest first: the events of %1 (the last %2 at most).")
+                                 .arg(m_name)
+                                 .arg(EventLog::kCapacity),
+                             this);
+        m_eventsWindow->setWindowTitle(m_name + QStringLiteral(" — Events — Brisco_v20E"));
+    }
+    m_eventsWindow->show();
+    m_eventsWindow->raise();
+    m_eventsWindow->activateWindow();
 }
 
 void TrendsWindow::WholeSpan_Command_Click() {
@@ -335,7 +362,24 @@ TrendsWindow* TrendsWindow::openRecording(const QString& path, QWidget* parent) 
     for (const StatusCsv::Row& row : replay.rows) {
         store->append(row.msecs, row.values);
     }
-    auto* window = new TrendsWindow(std::move(store), path, parent);
+    // The events beside the recording, if it has them, whole or not at all.
+    std::unique_ptr<EventLog> events;
+    const QString eventsPath = SessionLog::eventsPath(path);
+    if (QFileInfo::exists(eventsPath)) {
+        const EventCsv::Replay told =
+            EventCsv::readFile(eventsPath, QDateTime::currentMSecsSinceEpoch());
+        if (told.error.isEmpty()) {
+            events = std::make_unique<EventLog>();
+            for (const SessionEvent& event : told.events) {
+                events->add(event);
+            }
+        } else {
+            showMessage(parent, QStringLiteral("%1 cannot be replayed: %2. The recording is "
+                                               "shown without its events.")
+                                    .arg(QDir::toNativeSeparators(eventsPath), told.error));
+        }
+    }
+    auto* window = new TrendsWindow(std::move(store), std::move(events), path, parent);
     window->show();
     window->refresh();
     return window;

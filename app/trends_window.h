@@ -9,12 +9,15 @@
 
 #include <QList>
 #include <QPen>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
 #include <utility>
 
+class EventLog;
+class EventsWindow;
 class QChart;
 class QChartView;
 class QDateTimeAxis;
@@ -28,9 +31,10 @@ class TrendsWindow : public QWidget {
 public:
     // The session's trends, live.
     explicit TrendsWindow(const TrendStore& store, QWidget* parent = nullptr);
-    // A recording read whole, kept by the window, which deletes itself when closed.
-    TrendsWindow(std::unique_ptr<TrendStore> replay, const QString& path,
-                 QWidget* parent = nullptr);
+    // A recording read whole, with the events beside it if any, kept by the
+    // window, which deletes itself when closed.
+    TrendsWindow(std::unique_ptr<TrendStore> replay, std::unique_ptr<EventLog> events,
+                 const QString& path, QWidget* parent = nullptr);
     ~TrendsWindow() override;
 
     // A window replaying the recording at path, shown; nullptr, with the
@@ -45,6 +49,7 @@ public:
     void Open_Command_Click();
     void SavePicture_Command_Click();
     void WholeSpan_Command_Click();
+    void Events_Command_Click();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -64,7 +69,7 @@ private:
         QList<QLineSeries*> segments; // one per stretch without a gap
     };
 
-    void build(const QString& shown);
+    void build(const QString& shown, bool withEvents);
     void addPlot(const QString& title, const QString& unit);
     void addLine(const QString& name, QColor colour, bool setPoint, TrendValue value);
     QLineSeries* segment(Line& line, qsizetype index);
@@ -72,6 +77,8 @@ private:
     std::pair<qint64, qint64> span() const;
 
     std::unique_ptr<TrendStore> m_replay;
+    std::unique_ptr<EventLog> m_events;
+    QString m_name; // of the replayed file
     const TrendStore& m_store;
     QLabel* m_shown = nullptr;
     QList<Plot> m_plots;
@@ -80,4 +87,5 @@ private:
     std::optional<std::pair<qint64, qint64>> m_zoom;
     bool m_settingRanges = false;
     bool m_refreshPending = false;
+    QPointer<EventsWindow> m_eventsWindow;
 };

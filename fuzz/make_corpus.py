@@ -3,7 +3,7 @@
 
 fuzz_frame_scan (see fuzz_frame_scan.cpp): the address byte, then pieces, each
 a header byte (ticks << 6 | length, length up to 63) followed by its bytes.
-fuzz_recording: the bytes of a recording file.
+fuzz_recording: the bytes of a recording file, or of an event log.
 """
 
 from pathlib import Path
@@ -69,6 +69,9 @@ RECORDING_SEEDS = {
     "crlf": (HEADER + b"2026-12-07T14:05:09.042+00:00," + VALUES).replace(b"\n", b"\r\n"),
     "bad-cell": HEADER + b"2026-12-07T14:05:09.042+01:00," + VALUES.replace(b"5.7", b"5,7"),
     "header-only": HEADER,
+    "events": "\ufeffTime (Brisco events 1),Event,From,To\n".encode()
+              + b"2026-12-07T14:05:09.042+05:30,Lamp High temp,off,red\n"
+              + b'2026-12-07T14:05:10.000+05:30,"Sent ""x"", y","a\nb",25\n',
 }
 
 corpus = Path(__file__).resolve().parent / "corpus" / "recording"

@@ -8,6 +8,9 @@
 #include "record/session_event.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+
+#include <vector>
 
 class EventCsv {
 public:
@@ -15,4 +18,12 @@ public:
 
     static QByteArray header();
     static QByteArray row(const SessionEvent& event);
+
+    struct Replay {
+        std::vector<SessionEvent> events; // oldest first; empty when error is set
+        QString error;                    // "line N: what is wrong"
+    };
+    // A whole event log; an event later than now is refused.
+    static Replay read(QByteArrayView content, qint64 nowMsecs);
+    static Replay readFile(const QString& path, qint64 nowMsecs);
 };

@@ -87,6 +87,44 @@ QByteArrayList columnNames() {
     return names;
 }
 
+// yyyy-MM-ddTHH:mm:ss.zzz+hh:mm when zoned, else yyyy-MM-dd HH:mm:ss.zzz
+// local (format 1): the moment and the offset of its local time.
+bool parseTime(QByteArrayView cell, bool zoned, qint64* msecs, int* offsetSeconds) {
+    const auto field = [cell](qsizetype at, qsizetype digits) {
+        int value = 0;
+        for (qsizetype i = at; i < at + digits; ++i) {
+            if (i >= cell.size() || cell[i] < '0' || cell[i] > '9') {
+                return -1;
+            }
+            value = value * 10 + (cell[i] - '0');
+        }
+        return value;
+    };
+    const char* pattern = zoned ? "dddd-dd-ddTdd:dd:dd.ddd+dd:dd" : "dddd-dd-dd dd:dd:dd.ddd";
+    bool shaped = cell.size() == qsizetype(std::strlen(pattern));
+    for (qsizetype i = 0; shaped && i < cell.size(); ++i) {
+        shaped = pattern[i] == 'd' ? (cell[i] >= '0' && cell[i] <= '9')
+                                   : cell[i] == pattern[i] || (i == 23 && cell[i] == '-');
+    }
+    const QDate date(field(0, 4), field(5, 2), field(8, 2));
+    const QTime time(field(11, 2), field(14, 2), field(17, 2), field(20, 3));
+    const int offsetMinutes = zoned ? field(24, 2) * 60 + field(27, 2) : 0;
+    if (!shaped || !date.isValid() || !time.isValid() || offsetMinutes > 14 * 60 ||
+        (zoned && field(27, 2) >= 60)) {
+        return false;
+    }
+    if (zoned) {
+        *offsetSeconds = (cell[23] == '-' ? -60 : 60) * offsetMinutes;
+        *msecs = (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * 86'400'000 +
+                 time.msecsSinceStartOfDay() - qint64(*offsetSeconds) * 1000;
+    } else {
+        const QDateTime local(date, time);
+        *offsetSeconds = local.offsetFromUtc();
+        *msecs = local.toMSecsSinceEpoch();
+    }
+    return true;
+}
+
 // Reads one recording, line by line; the first fault ends it.
 class Reader {
 public:
@@ -250,42 +288,12 @@ bool Reader::readRow(QByteArrayView line, StatusCsv::Row* row) {
     return readSensors(cells, &values);
 }
 
-// yyyy-MM-ddTHH:mm:ss.zzz+hh:mm, or in format 1 yyyy-MM-dd HH:mm:ss.zzz local.
 bool Reader::readTime(QByteArrayView cell, StatusCsv::Row* row) {
-    const auto field = [cell](qsizetype at, qsizetype digits) {
-        int value = 0;
-        for (qsizetype i = at; i < at + digits; ++i) {
-            if (i >= cell.size() || cell[i] < '0' || cell[i] > '9') {
-                return -1;
-            }
-            value = value * 10 + (cell[i] - '0');
-        }
-        return value;
-    };
     const bool zoned = m_replay.format > 1;
-    const char* pattern = zoned ? "dddd-dd-ddTdd:dd:dd.ddd+dd:dd" : "dddd-dd-dd dd:dd:dd.ddd";
-    bool shaped = cell.size() == qsizetype(std::strlen(pattern));
-    for (qsizetype i = 0; shaped && i < cell.size(); ++i) {
-        shaped = pattern[i] == 'd' ? (cell[i] >= '0' && cell[i] <= '9')
-                                   : cell[i] == pattern[i] || (i == 23 && cell[i] == '-');
-    }
-    const QDate date(field(0, 4), field(5, 2), field(8, 2));
-    const QTime time(field(11, 2), field(14, 2), field(17, 2), field(20, 3));
-    const int offsetMinutes = zoned ? field(24, 2) * 60 + field(27, 2) : 0;
-    if (!shaped || !date.isValid() || !time.isValid() || offsetMinutes > 14 * 60 ||
-        (zoned && field(27, 2) >= 60)) {
+    if (!parseTime(cell, zoned, &row->msecs, &row->offsetSeconds)) {
         return fail(QStringLiteral("\"%1\" is not a time like %2")
                         .arg(quoted(cell), zoned ? QStringLiteral("2026-12-07T05:41:17.162+01:00")
                                                  : QStringLiteral("2026-12-07 05:41:17.162")));
-    }
-    if (zoned) {
-        row->offsetSeconds = (cell[23] == '-' ? -60 : 60) * offsetMinutes;
-        row->msecs = (date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * 86'400'000 +
-                     time.msecsSinceStartOfDay() - qint64(row->offsetSeconds) * 1000;
-    } else {
-        const QDateTime local(date, time);
-        row->offsetSeconds = local.offsetFromUtc();
-        row->msecs = local.toMSecsSinceEpoch();
     }
     if (row->msecs > m_now) {
         return fail(QStringLiteral("%1 lies in the future").arg(QString::fromUtf8(cell)));
@@ -385,6 +393,10 @@ QByteArray StatusCsv::timeCell(const QDateTime& at) {
                .toLatin1();
 }
 
+bool StatusCsv::readTimeCell(QByteArrayView cell, qint64* msecs, int* offsetSeconds) {
+    return parseTime(cell, true, msecs, offsetSeconds);
+}
+
 QByteArray StatusCsv::row(const QDateTime& at, const StatusValues& values) {
     QByteArrayList cells{timeCell(at)};
     for (const double setPoint : values.setPoints) {
@@ -414,11 +426,7 @@ StatusCsv::Replay StatusCsv::readFile(const QString& path, qint64 nowMsecs) {
     if (!file.open(QIODevice::ReadOnly)) {
         return {0, {}, file.errorString()};
     }
-    // Memory mapped: a day's recording is read without a copy.
-    const qint64 size = file.size();
-    const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
-    if (mapped) {
-        return read(QByteArrayView(mapped, size), nowMsecs);
-    }
+    // Read, not mapped: a file cut short by another program meanwhile must
+    // not take this one down.
     return read(file.readAll(), nowMsecs);
 }

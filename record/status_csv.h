@@ -30,6 +30,8 @@ public:
     static QByteArray row(const QDateTime& at, const brisco::display::StatusValues& values);
     // 2026-12-07T05:41:17.162+01:00: the local time and its offset from UTC.
     static QByteArray timeCell(const QDateTime& at);
+    // The moment and the UTC offset of such a cell; false for anything else.
+    static bool readTimeCell(QByteArrayView cell, qint64* msecs, int* offsetSeconds);
 
     // The column names as in the header, without the time's.
     static QString setPointColumn(int index);

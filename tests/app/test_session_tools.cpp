@@ -4,9 +4,11 @@
 
 #include "app/link_line.h"
 #include "app/trends_window.h"
+#include "record/event_csv.h"
 #include "record/session_log.h"
 #include "record/status_csv.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleTableInterface>
 #include <QChartView>
 #include <QLineSeries>
@@ -118,11 +120,13 @@ private slots:
         QVERIFY(!trends->isVisible());
     }
 
-    // A recording opens in a window of its own; a bad one is told, with its
-    // line, and no window opens.
+    // A recording opens in a window of its own, with the events beside it;
+    // a bad file is told, with its line, and shows nothing of itself.
     void replay_data() {
         QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("events");
         QTest::addColumn<QString>("told");
+        QTest::addColumn<int>("eventRows"); // -1: no window
         display::StatusValues values;
         values.innerTemp = 21.5;
         values.outerTemp = 20;
@@ -130,24 +134,42 @@ private slots:
         QByteArray rows = StatusCsv::row(at, values);
         values.innerTemp = 0;
         rows += StatusCsv::row(at.addSecs(1), values);
-        QTest::newRow("recording") << StatusCsv::header() + rows << QString();
-        QTest::newRow("bad row") << StatusCsv::header() + rows + "x\n"
-                                 << "r.csv cannot be replayed: line 4: 1 values where a row has "
-                                    "44.";
+        const QByteArray events =
+            EventCsv::header() + EventCsv::row({at, "Lamp Sensor", "off", "red"});
+        QTest::newRow("recording") << StatusCsv::header() + rows << events << QString() << 1;
+        QTest::newRow("bad row")
+            << StatusCsv::header() + rows + "x\n"
+            << events
+            << "DIR/r.csv cannot be replayed: line 4: 1 values where a row has "
+               "44."
+            << -1;
+        QTest::newRow("bad events")
+            << StatusCsv::header() + rows << events + "x\n"
+            << "DIR/r-events.csv cannot be replayed: line 3: 1 values where "
+               "an event has 4. The recording is shown without its events."
+            << 0;
     }
     void replay() {
         QFETCH(QByteArray, content);
+        QFETCH(QByteArray, events);
         QFETCH(QString, told);
+        QFETCH(int, eventRows);
         FormFixture f;
         QTemporaryDir dir;
-        QFile file(dir.filePath("r.csv"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        const TrendsWindow* window = TrendsWindow::openRecording(file.fileName(), f.form.get());
-        f.run(told.isEmpty() ? "untold" : "told " + told.replace("r.csv", file.fileName()));
-        QCOMPARE(window != nullptr, told.isEmpty());
-        if (window) {
+        for (const auto& [name, bytes] :
+             {std::pair("r.csv", content), std::pair("r-events.csv", events)}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        TrendsWindow* window = TrendsWindow::openRecording(dir.filePath("r.csv"), f.form.get());
+        f.run(told.isEmpty() ? "untold" : "told " + told.replace("DIR", dir.path()));
+        QCOMPARE(window ? window->findChildren<QAbstractButton*>("Events_Command").size() : -1,
+                 qMin(eventRows, 1));
+        if (eventRows > 0) {
             QCOMPARE(stretches(window, "Inner"), (QList<QList<qreal>>{{21.5, 0}}));
+            window->findChild<QAbstractButton*>("Events_Command")->click();
+            QCOMPARE(window->findChild<QAbstractItemView*>("Events_Table")->model()->rowCount(),
+                     eventRows);
         }
     }
 };

@@ -206,6 +206,40 @@ private slots:
                  replay.format == 2 ? content : StatusCsv::header() + local + ',' + kLiveRow);
     }
 
+    // The events beside a recording read back, quotes and line breaks in
+    // cells undone; a bad file gives its line and no event.
+    void eventsReplay_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("error");
+        const QByteArray header = EventCsv::header();
+        const QByteArray twoLines = EventCsv::row({kWest, "Sent \"x\", y", "a\nb", "1,5"});
+        const QByteArray lamp = EventCsv::row({kAt, "Lamp High temp", "off", "red"});
+        QTest::newRow("written") << header + twoLines + lamp << QString();
+        QTest::newRow("after a cell of two lines") << header + twoLines + "x\n"
+                                                   << "line 4: 1 values where an event has 4";
+        QTest::newRow("quote left open")
+            << header + lamp + twoLines.left(42) << "line 3: a quote is not closed";
+        QTest::newRow("future") << header + QByteArray(lamp).replace("-07T", "-08T")
+                                << "line 2: \"2026-12-08T14:05:09.042+05:30\" is not a time of "
+                                   "the past like 2026-12-07T05:41:17.162+01:00";
+        QTest::newRow("a recording") << StatusCsv::header()
+                                     << "line 1: not a Brisco event log (whose first line is "
+                                        "\"Time (Brisco events 1),Event,From,To\")";
+    }
+    void eventsReplay() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, error);
+        const qint64 now =
+            QDateTime(QDate(2026, 12, 8), QTime(0, 0), QTimeZone(0)).toMSecsSinceEpoch();
+        const EventCsv::Replay replay = EventCsv::read(content, now);
+        QCOMPARE(replay.error, error);
+        QByteArray again = replay.events.empty() ? QByteArray() : EventCsv::header();
+        for (const SessionEvent& event : replay.events) {
+            again += EventCsv::row(event);
+        }
+        QCOMPARE(again, error.isEmpty() ? content : QByteArray());
+    }
+
     // An hour of samples on a plot 400 pixels wide: a single-sample spike
     // and dip survive, a sensor fault splits the line; of the wobble within
     // a tolerance only a few points stay, the extremes among them.
