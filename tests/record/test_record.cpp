@@ -166,6 +166,10 @@ private slots:
         QTest::newRow("lamp code") << header + QByteArray(row).replace(",3,0,2,", ",4,0,2,")
                                    << "line 2, column \"Lamp Self test\": \"4\" is not a whole "
                                       "number from 0 to 3";
+        QTest::newRow("fan with a fraction")
+            << header + QByteArray(row).replace(",1550,", ",1550.5,")
+            << "line 2, column \"Inner fan speed (rpm)\": \"1550.5\" is not a whole number from 0 "
+               "to 65535";
         QTest::newRow("short row") << header + row.left(row.lastIndexOf(',')) + '\n'
                                    << "line 2: 43 values where a row has 44";
         QTest::newRow("bad time") << header + QByteArray(row).replace("+05:30", "+05:60")
