@@ -1,15 +1,17 @@
 #include "app/link_line.h"
 
+#include "app/events_window.h"
+#include "app/file_places.h"
 #include "app/trends_window.h"
+#include "record/event_log.h"
+#include "record/session_log.h"
 #include "widgets/message_box.h"
 
 #include <QAccessible>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
 
 namespace {
 
@@ -42,11 +44,13 @@ QString describe(const LinkState& state, bool* warning) {
 
 } // namespace
 
-LinkLine::LinkLine(QWidget* parent)
+LinkLine::LinkLine(SessionLog& log, QWidget* parent)
     : QWidget(parent)
+    , m_log(log)
     , m_text(new QLabel)
     , m_record(new QPushButton)
-    , m_trendsButton(new QPushButton(QStringLiteral("Trends"))) {
+    , m_trendsButton(new QPushButton(QStringLiteral("Trends")))
+    , m_eventsButton(new QPushButton(QStringLiteral("Events"))) {
     setObjectName(QStringLiteral("LinkLine"));
     m_text->setObjectName(QStringLiteral("Link_Text"));
     m_text->setAccessibleDescription(m_text->objectName());
@@ -55,13 +59,22 @@ LinkLine::LinkLine(QWidget* parent)
     m_record->setAccessibleDescription(m_record->objectName());
     m_trendsButton->setObjectName(QStringLiteral("Trends_Command"));
     m_trendsButton->setAccessibleDescription(m_trendsButton->objectName());
+    m_eventsButton->setObjectName(QStringLiteral("Events_Command"));
+    m_eventsButton->setAccessibleDescription(m_eventsButton->objectName());
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_text, 1);
     layout->addWidget(m_record);
     layout->addWidget(m_trendsButton);
+    layout->addWidget(m_eventsButton);
     connect(m_record, &QPushButton::clicked, this, &LinkLine::Record_Command_Click);
     connect(m_trendsButton, &QPushButton::clicked, this, &LinkLine::Trends_Command_Click);
+    connect(m_eventsButton, &QPushButton::clicked, this, &LinkLine::Events_Command_Click);
+    connect(&m_log, &SessionLog::recordingChanged, this, &LinkLine::showRecording);
+    connect(&m_log, &SessionLog::statusAdded, this, &LinkLine::statusAdded);
+    // Told once the writer has finished, outside any tick.
+    connect(&m_log, &SessionLog::recordingEnded, this,
+            [this](const QString& message) { showMessage(window(), message); });
     showRecording();
     showLink({});
 }
@@ -85,58 +98,47 @@ void LinkLine::showLink(const LinkState& state) {
     }
 }
 
-void LinkLine::statusDecoded(const QDateTime& at, const brisco::display::StatusValues& values) {
-    m_trends.append(at.toMSecsSinceEpoch(), values);
+void LinkLine::statusAdded() {
     if (m_trendsWindow && m_trendsWindow->isVisible()) {
         m_trendsWindow->refreshSoon();
     }
-    if (!m_recorder.recording()) {
-        return;
-    }
-    QString error;
-    if (!m_recorder.record(at, values, &error)) {
-        showRecording();
-        showMessage(window(), QStringLiteral("Recording stopped: %1 cannot be written (%2). "
-                                             "Monitoring goes on.")
-                                  .arg(QDir::toNativeSeparators(m_recorder.path()), error));
-        return;
-    }
-    showRecording();
 }
 
 bool LinkLine::startRecording(const QString& path) {
     QString error;
-    const bool started = m_recorder.start(path, &error);
-    showRecording();
-    if (!started) {
-        showMessage(window(), QStringLiteral("%1 cannot be written (%2).")
-                                  .arg(QDir::toNativeSeparators(path), error));
+    if (!m_log.startRecording(path, &error)) {
+        showMessage(window(), error + u'.');
+        return false;
     }
-    return started;
+    return true;
 }
 
-void LinkLine::stopRecording() {
-    m_recorder.stop();
-    showRecording();
-}
-
+// The count is of rows on the disk; while the last are written the button waits.
 void LinkLine::showRecording() {
-    m_record->setText(m_recorder.recording()
-                          ? QStringLiteral("Stop recording (%1 rows)").arg(m_recorder.rows())
-                          : QStringLiteral("Record…"));
+    switch (m_log.recording()) {
+    case SessionLog::Recording::Off:
+        m_record->setText(QStringLiteral("Record…"));
+        break;
+    case SessionLog::Recording::On:
+        m_record->setText(QStringLiteral("Stop recording (%1 rows)").arg(m_log.rowsWritten()));
+        break;
+    case SessionLog::Recording::Finishing:
+        m_record->setText(QStringLiteral("Writing the last rows…"));
+        break;
+    }
+    m_record->setEnabled(m_log.recording() != SessionLog::Recording::Finishing);
 }
 
 void LinkLine::Record_Command_Click() {
-    if (m_recorder.recording()) {
-        stopRecording();
+    if (m_log.recording() != SessionLog::Recording::Off) {
+        m_log.stopRecording();
         return;
     }
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'brisco-'yyyy-MM-dd-HHmmss'.csv'"));
-    const QString path = QFileDialog::getSaveFileName(
-        window(), QStringLiteral("Record the status replies"), QDir(folder).filePath(name),
-        QStringLiteral("CSV files (*.csv)"));
+    const QString path = askSavePath(window(), QStringLiteral("Record the status replies"),
+                                     QStandardPaths::DocumentsLocation, name,
+                                     QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
     if (!path.isEmpty()) {
         startRecording(path);
     }
@@ -144,10 +146,24 @@ void LinkLine::Record_Command_Click() {
 
 void LinkLine::Trends_Command_Click() {
     if (!m_trendsWindow) {
-        m_trendsWindow = new TrendsWindow(m_trends, window());
+        m_trendsWindow = new TrendsWindow(m_log.trends(), window());
     }
     m_trendsWindow->refresh();
     m_trendsWindow->show();
     m_trendsWindow->raise();
     m_trendsWindow->activateWindow();
+}
+
+void LinkLine::Events_Command_Click() {
+    if (!m_eventsWindow) {
+        m_eventsWindow = new EventsWindow(
+            m_log.events(),
+            QStringLiteral("Newest first, the last %1 of this session; while recording also in "
+                           "<name>-events.csv beside the recording.")
+                .arg(EventLog::kCapacity),
+            window());
+    }
+    m_eventsWindow->show();
+    m_eventsWindow->raise();
+    m_eventsWindow->activateWindow();
 }

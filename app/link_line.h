@@ -1,19 +1,18 @@
 // The line under the main window that tells how the link is doing: the
 // device behind the port, replies decoded, dropped and refused, and how long
-// ago the last status reply came. It also keeps what the session records
-// and plots: the CSV recording and the trends.
+// ago the last status reply came. Beside it the session tools: the
+// recording, the trends and the events of the session log, which it shows.
 #pragma once
 
-#include "display/status_values.h"
-#include "record/status_recorder.h"
-#include "record/trend_store.h"
 #include "sequencer/poll_sequencer.h"
 
 #include <QPointer>
 #include <QWidget>
 
 class QLabel;
+class EventsWindow;
 class QPushButton;
+class SessionLog;
 class TrendsWindow;
 
 struct LinkState {
@@ -27,29 +26,28 @@ class LinkLine : public QWidget {
     Q_OBJECT
 
 public:
-    explicit LinkLine(QWidget* parent = nullptr);
+    explicit LinkLine(SessionLog& log, QWidget* parent = nullptr);
 
     void showLink(const LinkState& state);
-    void statusDecoded(const QDateTime& at, const brisco::display::StatusValues& values);
 
     // Recording into path until stopped or a write fails; false, with the
     // operator told why, when the file cannot be written.
     bool startRecording(const QString& path);
-    void stopRecording();
-    const StatusRecorder& recorder() const { return m_recorder; }
-    const TrendStore& trends() const { return m_trends; }
 
     void Record_Command_Click();
     void Trends_Command_Click();
+    void Events_Command_Click();
 
 private:
     void showRecording();
+    void statusAdded();
 
+    SessionLog& m_log;
     QLabel* m_text;
     bool m_warning = false; // shown in the warning colour
     QPushButton* m_record;
     QPushButton* m_trendsButton;
-    StatusRecorder m_recorder;
-    TrendStore m_trends;
+    QPushButton* m_eventsButton;
     QPointer<TrendsWindow> m_trendsWindow;
+    QPointer<EventsWindow> m_eventsWindow;
 };

@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 #include "app/serial_comm_port.h"
 #include "app/signal_quit.h"
+#include "app/trends_window.h"
 #include "brisco_build.h"
 #include "widgets/message_box.h"
 
@@ -20,13 +21,17 @@ over an RS-422 or RS-485 serial line.
 The ports COM1 to COM3 stand for the devices named by the environment
 variables BRISCO_COM1 to BRISCO_COM3; where one is not set, for the serial
 devices that the system reports, USB adapters first. The devices belong to
-the group dialout.)";
+the group dialout.
 
-// What the command line asks for; the text is the help, or what is wrong.
+With --replay, it opens a recording that it wrote (CSV) in a trends window
+instead, without a port.)";
+
+// What the command line asks for; the text is the help, what is wrong, or
+// the recording that the window is to replay.
 struct CommandLine {
     enum class Request { Window, Help, Version, Error };
     Request request = Request::Window;
-    QString text;
+    QString text; // for the window: the recording to replay, if any
 };
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -38,6 +43,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("Displays help on the command line options."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption replay(
+        QStringLiteral("replay"),
+        QStringLiteral("Shows the recording <file> in a trends window, without a port."),
+        QStringLiteral("file"));
+    parser.addOption(replay);
     if (!parser.parse(arguments)) {
         return {CommandLine::Request::Error, parser.errorText()};
     }
@@ -51,7 +61,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return {CommandLine::Request::Error, QStringLiteral("Unexpected argument '%1'.")
                                                  .arg(parser.positionalArguments().constFirst())};
     }
-    return {};
+    return {CommandLine::Request::Window, parser.value(replay)};
 }
 
 QStringList rawArguments(int argc, char* argv[]) {
@@ -105,6 +115,10 @@ int main(int argc, char* argv[]) {
     }
     // Matches the desktop entry, so that the desktop shows its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("brisco"));
+    if (!command.text.isEmpty()) {
+        // The window has told what is wrong with the file.
+        return TrendsWindow::openRecording(command.text, nullptr) ? QApplication::exec() : 1;
+    }
 
     LampLibrary lamps;
     QString error;

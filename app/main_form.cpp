@@ -8,6 +8,8 @@
 #include "factory/f_setup_form.h"
 #include "factory/password_form.h"
 #include "protocol/device_info.h"
+#include "record/session_log.h"
+#include "record/write_event.h"
 #include "settings/entry_rules.h"
 #include "widgets/message_box.h"
 #include "widgets/set_file_dialogs.h"
@@ -39,7 +41,8 @@ int portNumberOf(const QString& portName) {
 
 Main_Form::Main_Form(std::unique_ptr<CommPort> port, const LampFactory& createLamp, QWidget* parent)
     : QWidget(parent)
-    , m_MSComm1(port.release()) {
+    , m_MSComm1(port.release())
+    , m_sessionLog(new SessionLog(this)) {
     m_MSComm1->setParent(this);
     m_MSComm1->setObjectName(QStringLiteral("MSComm1"));
     connect(m_MSComm1, &CommPort::lost, this, &Main_Form::onPortLost);
@@ -80,6 +83,12 @@ void Main_Form::closeEvent(QCloseEvent* event) {
             window->close();
         }
     }
+    // The session tools' windows too: trends, events and replays.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) {
+            child->close();
+        }
+    }
     event->accept();
 }
 
@@ -98,10 +107,15 @@ void Main_Form::CommPort_ToggleButton_Click() {
             // A port taken by another program since the scan stays closed.
             if (m_MSComm1->open()) {
                 m_CommPort_ToggleButton->setText(kStopComm);
+                logEvent(portTitle(), QStringLiteral("closed"), QStringLiteral("open"));
+            } else {
+                logEvent(portTitle(), QStringLiteral("closed"),
+                         QStringLiteral("could not be opened"));
             }
         } else {
             m_CommPort_ToggleButton->setText(kOpenComm);
             m_MSComm1->close();
+            logEvent(portTitle(), QStringLiteral("open"), QStringLiteral("closed"));
         }
     }
     m_CommPort_ToggleButton->setChecked(m_CommPort_ToggleButton->text() == kStopComm);
@@ -130,6 +144,7 @@ void Main_Form::showSelectedPort() {
 }
 
 void Main_Form::onPortLost() {
+    logEvent(portTitle(), QStringLiteral("open"), QStringLiteral("lost, the adapter is gone"));
     m_CommPort_ToggleButton->setText(kOpenComm);
     m_CommPort_ToggleButton->setChecked(false);
     showLink(true);
@@ -142,6 +157,18 @@ void Main_Form::showLink(bool lost) {
         state.port += QStringLiteral(" — ") + m_MSComm1->deviceName(number);
     }
     m_linkLine->showLink(state);
+    const bool stale = state.open && state.counters.stale();
+    if (stale != m_linkStale && state.open) {
+        const QString live = QStringLiteral("replies coming");
+        const QString none = QStringLiteral("no reply for %1 s")
+                                 .arg(state.counters.ticksSinceStatus / (1000 / kTickMilliseconds));
+        const QString before = state.counters.statusFrameNo == 0
+                                   ? QStringLiteral("waiting for the first reply")
+                                   : live;
+        logEvent(QStringLiteral("Link"), stale ? before : QStringLiteral("no reply"),
+                 stale ? none : live);
+    }
+    m_linkStale = stale;
     const bool live = state.open && !state.counters.stale();
     if (live == m_shownLive) {
         return;
@@ -345,6 +372,7 @@ void Main_Form::Timer1_Timer() {
         m_RS485Option->setChecked(true);
     }
     if (done.write) {
+        logWrite(*done.write);
         WriteFrame(*done.write);
     }
     if (!done.message.isEmpty()) {
@@ -356,6 +384,30 @@ void Main_Form::Timer1_Timer() {
 void Main_Form::WriteFrame(const protocol::Frame& frame) {
     m_MSComm1->write(QByteArray(reinterpret_cast<const char*>(frame.data()),
                                 static_cast<qsizetype>(frame.size())));
+}
+
+void Main_Form::logEvent(const QString& what, const QString& from, const QString& to) {
+    m_sessionLog->addEvent({QDateTime::currentDateTime(), what, from, to});
+}
+
+// What the window showed of a value when its write went out.
+void Main_Form::logWrite(const protocol::Frame& frame) {
+    const auto text = [this](const char* name) {
+        return boxText(name);
+    };
+    const auto checked = [this](const char* name) {
+        return boxChecked(name);
+    };
+    if (std::optional<SessionEvent> event = describeWrite(frame, text, checked)) {
+        event->at = QDateTime::currentDateTime();
+        m_sessionLog->addEvent(*event);
+    }
+}
+
+QString Main_Form::portTitle() const {
+    const int number = portNumberOf(m_CommPortText->text());
+    return QStringLiteral("Port ") + m_CommPortText->text() +
+           (number > 0 ? QStringLiteral(" (%1)").arg(m_MSComm1->deviceName(number)) : QString());
 }
 
 QByteArray Main_Form::ReadCommInput() {
@@ -415,7 +467,7 @@ void Main_Form::DecodeStatusFrame(const protocol::ReceiveRing& ring) {
     UpdateFanSpeed(shown.innerFanHigh, shown.innerFanLow, shown.outerFanHigh, shown.outerFanLow);
     field("CommCtr_Text")->setText(QString::number(m_sequencer.counters().statusFrameNo));
     m_lastStatus = display::statusValues(reply);
-    m_linkLine->statusDecoded(QDateTime::currentDateTime(), *m_lastStatus);
+    m_sessionLog->statusDecoded(QDateTime::currentDateTime(), *m_lastStatus);
 }
 
 void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,

@@ -30,8 +30,11 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTimer;
+class SessionLog;
 class SetPointGroups;
+namespace brisco::display {
 struct LampRow;
+}
 
 class Main_Form : public QWidget, private brisco::sequencer::SequencerHost {
     Q_OBJECT
@@ -48,6 +51,7 @@ public:
 
     const brisco::sequencer::LinkCounters& linkCounters() const { return m_sequencer.counters(); }
     LinkLine* linkLine() const { return m_linkLine; }
+    SessionLog* sessionLog() const { return m_sessionLog; }
 
     // The set-points as the controller last reported them, into a file;
     // false, with the operator told why, when there are none yet or the file
@@ -93,7 +97,7 @@ private:
     void addCoolingOnly(FormBuilder& b, QGridLayout* moduleGrid);
     QGridLayout* buildGeneralRows(FormBuilder& b);
     QGroupBox* buildLampGroup(FormBuilder& b, const LampFactory& createLamp, const char* caption,
-                              std::span<const LampRow> lamps);
+                              std::span<const brisco::display::LampRow> lamps);
     void setTabChain();
     void connectHandlers();
     void ScanPorts();
@@ -107,6 +111,10 @@ private:
     Password_Form* passwordForm();
     F_Setup_Form* factoryForm();
     void WriteFrame(const brisco::protocol::Frame& frame);
+    // Into the session's event log, at this moment.
+    void logEvent(const QString& what, const QString& from, const QString& to);
+    void logWrite(const brisco::protocol::Frame& frame);
+    QString portTitle() const;
     void onPortLost();
     void showSelectedPort();
     // The link line, and the value boxes greyed while they are not live.
@@ -133,10 +141,12 @@ private:
     QPushButton* m_CommPort_ToggleButton = nullptr;
     QRadioButton* m_RS422Option = nullptr;
     QRadioButton* m_RS485Option = nullptr;
+    SessionLog* m_sessionLog = nullptr;
     LinkLine* m_linkLine = nullptr;
     QList<QLineEdit*> m_statusBoxes; // what a status reply fills
     bool m_shownLive = true;
     std::optional<brisco::display::StatusValues> m_lastStatus; // of the last status reply
+    bool m_linkStale = false; // port open and no status reply for a while
     QPointer<Password_Form> m_Password_Form;
     QPointer<F_Setup_Form> m_F_Setup_Form;
 };

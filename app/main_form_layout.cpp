@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 
 #include "app/link_line.h"
+#include "display/lamp_table.h"
 #include "display/status_decoder.h"
 #include "settings/entry_rules.h"
 #include "widgets/entry_check.h"
@@ -20,26 +21,9 @@
 #include <tuple>
 #include <vector>
 
-struct LampRow {
-    int number; // StatusBoxN
-    const char* caption;
-};
-
 namespace {
 
 constexpr int kBoxWidth = 64;
-
-// Top to bottom within their groups.
-constexpr LampRow kWorkingStateLamps[] = {
-    {1, "Inner fan"}, {2, "Outer fan"}, {3, "Cooling"},      {4, "Heating"},
-    {5, "Hydrogen"},  {6, "Self test"}, {18, "Analog temp"}, {19, "自检"},
-};
-constexpr LampRow kAlertLamps[] = {
-    {7, "General"},         {8, "Sensor"},          {9, "Inner fan"},  {10, "Outer fan"},
-    {11, "Low current"},    {12, "High current"},   {13, "High temp"}, {14, "Low temp"},
-    {15, "DC low"},         {16, "DC high"},        {17, "AC dump"},   {20, "Entrance guard"},
-    {21, "Switch value 3"}, {22, "Switch value 4"},
-};
 
 struct PlateRow {
     const char* name;
@@ -198,7 +182,7 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     auto* body = new QHBoxLayout;
     body->addLayout(side);
     body->addWidget(buildStateGroup(b, createLamp), 1);
-    m_linkLine = new LinkLine;
+    m_linkLine = new LinkLine(*m_sessionLog);
     auto* window = new QVBoxLayout(this);
     window->addLayout(body, 1);
     window->addWidget(m_linkLine);
@@ -310,9 +294,12 @@ QGroupBox* Main_Form::buildStateGroup(FormBuilder& b, const LampFactory& createL
 
     grid->addLayout(moduleColumn, 0, 0);
     grid->addLayout(fans, 0, 1);
-    grid->addWidget(buildLampGroup(b, createLamp, "Working state", kWorkingStateLamps), 0, 2,
-                    Qt::AlignTop);
-    grid->addWidget(buildLampGroup(b, createLamp, "Alerts", kAlertLamps), 0, 3);
+    grid->addWidget(buildLampGroup(b, createLamp, brisco::display::kWorkingStateGroup,
+                                   brisco::display::workingStateLamps()),
+                    0, 2, Qt::AlignTop);
+    grid->addWidget(
+        buildLampGroup(b, createLamp, brisco::display::kAlertsGroup, brisco::display::alertLamps()),
+        0, 3);
     return state;
 }
 
@@ -367,12 +354,13 @@ QGridLayout* Main_Form::buildGeneralRows(FormBuilder& b) {
 }
 
 QGroupBox* Main_Form::buildLampGroup(FormBuilder& b, const LampFactory& createLamp,
-                                     const char* caption, std::span<const LampRow> lamps) {
+                                     const char* caption,
+                                     std::span<const brisco::display::LampRow> lamps) {
     QGroupBox* groupBox = b.group(caption);
     auto* grid = new QGridLayout(groupBox);
     grid->setVerticalSpacing(6);
     int row = 0;
-    for (const LampRow& lampRow : lamps) {
+    for (const brisco::display::LampRow& lampRow : lamps) {
         QWidget* lamp = createLamp(groupBox);
         FormBuilder::name(lamp, QStringLiteral("StatusBox%1").arg(lampRow.number),
                           text(caption) + u' ' + text(lampRow.caption));
@@ -406,7 +394,8 @@ void Main_Form::setTabChain() {
         chain << findChild<QPushButton*>(text(r.name));
     }
     chain << m_linkLine->findChild<QWidget*>(QStringLiteral("Record_Command"))
-          << m_linkLine->findChild<QWidget*>(QStringLiteral("Trends_Command"));
+          << m_linkLine->findChild<QWidget*>(QStringLiteral("Trends_Command"))
+          << m_linkLine->findChild<QWidget*>(QStringLiteral("Events_Command"));
     for (qsizetype i = 1; i < chain.size(); ++i) {
         setTabOrder(chain[i - 1], chain[i]);
     }

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of fuzz_frame_scan into fuzz/corpus/frame_scan/.
+"""Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
 
-Input format (see fuzz_frame_scan.cpp): the address byte, then pieces, each a
-header byte (ticks << 6 | length, length up to 63) followed by its bytes.
+fuzz_frame_scan (see fuzz_frame_scan.cpp): the address byte, then pieces, each
+a header byte (ticks << 6 | length, length up to 63) followed by its bytes.
+fuzz_recording: the bytes of a recording file, or of an event log.
 """
 
 from pathlib import Path
@@ -38,4 +39,42 @@ SEEDS = {
 corpus = Path(__file__).resolve().parent / "corpus" / "frame_scan"
 corpus.mkdir(exist_ok=True)
 for name, content in SEEDS.items():
+    (corpus / name).write_bytes(content)
+
+HEADER = ("\ufeffTime (Brisco recording 2),Cooling open temp set-point (°C),Cooling stop temp "
+          "set-point (°C),Heating open temp set-point (°C),Heating stop temp set-point (°C),"
+          "Inner fan pulses per revolution,Inner fan low rotation speed (rpm),Inner fan high "
+          "rotation speed (rpm),Outer fan pulses per revolution,Outer fan high rotation speed "
+          "(rpm),High temperature warning (°C),Low temperature warning (°C),Low current limit "
+          "(A),High current limit (A),Inner temp (°C),Outer temp (°C),Sensor fault,Control temp "
+          "(°C),TEC current (A),DC voltage (V),Inner fan speed (rpm),Outer fan speed (rpm),Lamp "
+          "Inner fan (Working state),Lamp Outer fan (Working state),Lamp Cooling,Lamp Heating,"
+          "Lamp Hydrogen,Lamp Self test,Lamp General,Lamp Sensor,Lamp Inner fan (Alerts),Lamp "
+          "Outer fan (Alerts),Lamp Low current,Lamp High current,Lamp High temp,Lamp Low temp,"
+          "Lamp DC low,Lamp DC high,Lamp AC dump,Lamp Analog temp,Lamp 自检,Lamp Entrance guard,"
+          "Lamp Switch value 3,Lamp Switch value 4\n").encode()
+FORMAT1 = (b"Time,TECcoolStart,TECcoolStop,TECheatStart,TECheatStop,IntFanPulse,IntFanLowS,"
+           b"IntFanHighS,ExtFanPulse,ExtFanHighS,TempMax,TempMin,TECcurrL,TECcurrH,Temp1,Temp2,"
+           b"SensorFault,ControlTemp,TECcurrent,DCvoltage,IntFanSpeed,ExtFanSpeed,"
+           + b",".join(b"StatusBox%d" % n for n in range(1, 23)) + b"\n")
+VALUES = (b"25,18,7,11,2,1500,3100,3,3400,55,-10,1.5,12.5,28.5,-0.5,,30,5.7,48.5,1550,2700,"
+          b"1,0,1,0,0,3,0,2,2,0,0,2,2,0,0,0,0,0,0,2,0,0\n")
+FAULTS = (b"-40,215,25,11,3,65280,1,2,255,-40,215,0,25.5,,,inner open outer short,87,0,0.1,"
+          b"65535,0" + b",0" * 22 + b"\n")
+
+RECORDING_SEEDS = {
+    "two-rows": HEADER + b"2026-12-07T14:05:09.042+05:30," + VALUES
+                + b"2026-12-07T09:00:00.005-03:30," + FAULTS,
+    "format-1": FORMAT1 + b"2026-12-07 14:05:09.042," + VALUES,
+    "crlf": (HEADER + b"2026-12-07T14:05:09.042+00:00," + VALUES).replace(b"\n", b"\r\n"),
+    "bad-cell": HEADER + b"2026-12-07T14:05:09.042+01:00," + VALUES.replace(b"5.7", b"5,7"),
+    "header-only": HEADER,
+    "events": "\ufeffTime (Brisco events 1),Event,From,To\n".encode()
+              + b"2026-12-07T14:05:09.042+05:30,Lamp High temp,off,red\n"
+              + b'2026-12-07T14:05:10.000+05:30,"Sent ""x"", y","a\nb",25\n',
+}
+
+corpus = Path(__file__).resolve().parent / "corpus" / "recording"
+corpus.mkdir(exist_ok=True)
+for name, content in RECORDING_SEEDS.items():
     (corpus / name).write_bytes(content)

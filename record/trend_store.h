@@ -1,5 +1,5 @@
-// The values of this session's status replies that the trends window plots,
-// kept in memory for the last hour at most.
+// The values of status replies that the trends window plots: this session's
+// last hour, or a whole replayed recording.
 #pragma once
 
 #include "display/status_values.h"
@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 #include <deque>
+#include <limits>
 #include <optional>
 
 struct TrendSample {
@@ -31,9 +32,17 @@ public:
     // second, so the count bounds the memory whatever the line does.
     static constexpr std::size_t kCapacity = 3600;
 
+    // The session's store: the last hour, kCapacity samples at most.
+    TrendStore() = default;
+    // A store without bounds, for a recording that was read whole.
+    static TrendStore unbounded();
+
+    // Samples come in the order of time (a replay sorts them first).
     void append(qint64 time, const brisco::display::StatusValues& values);
     const std::deque<TrendSample>& samples() const { return m_samples; }
 
 private:
+    qint64 m_spanMs = kSpanMs;
+    std::size_t m_capacity = kCapacity;
     std::deque<TrendSample> m_samples;
 };

@@ -1,22 +1,19 @@
 // The windows on the fake port, tick by tick: the main window's controls,
 // entry checks and port, the access code and the factory window, the link
-// line, the recording and the trends. The request schedule is the
-// sequencer's own test.
+// line. The request schedule is the sequencer's own test; the session tools
+// (recording, trends, events) have their own.
 #include "form_fixture.h"
 
-#include "app/link_line.h"
 #include "settings/setpoint_table.h"
 
 #include <QAccessibleBridge>
 #include <QAccessibleBridgePlugin>
-#include <QChartView>
 #include <QCheckBox>
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
-#include <QLineSeries>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -520,35 +517,6 @@ private slots:
         QVERIFY(greyed(f, "Temp1_Text"));
     }
 
-    // One row per decoded reply; a write that fails stops the recording with
-    // a message, and monitoring goes on.
-    void recording() {
-        FormFixture f;
-        QTemporaryDir dir;
-        const QString path = dir.filePath("session.csv");
-        QAbstractButton* record = f.button("Record_Command");
-        QCOMPARE(record->text(), QStringLiteral("Record…"));
-        QVERIFY(f.form->linkLine()->startRecording(path));
-        f.openPort();
-        for (int i = 1; i <= 2; ++i) {
-            f.port->feed(statusReply({{25, 81}}));
-            f.tick();
-            QCOMPARE(record->text(), QStringLiteral("Stop recording (%1 rows)").arg(i));
-        }
-        {
-            const FileSizeLimit full(rlim_t(QFileInfo(path).size()));
-            f.port->feed(statusReply());
-            f.tick();
-        }
-        QCOMPARE(f.messages.texts.size(), 1);
-        QVERIFY(
-            f.messages.texts[0].startsWith("Recording stopped: " + path + " cannot be written"));
-        QCOMPARE(record->text(), QStringLiteral("Record…"));
-        f.port->feed(statusReply());
-        f.tick();
-        QCOMPARE(f.edit("CommCtr_Text")->text(), QStringLiteral("4"));
-    }
-
     // A save that cannot be finished leaves the file that was there whole,
     // and nothing beside it.
     void failedSaveKeepsTheFile() {
@@ -565,41 +533,6 @@ private slots:
         QCOMPARE(file.readAll(), "{}");
         QCOMPARE(QDir(f.home.path()).entryList(QDir::Files), QStringList{"set.json"});
         QVERIFY(f.messages.texts.value(0).startsWith("set.json cannot be written ("));
-    }
-
-    // The trends window is modeless and plots the session; a faulty sensor
-    // leaves a gap, never a number.
-    void trends() {
-        FormFixture f;
-        f.openPort();
-        for (const int inner : {81, 82, 254, 83}) {
-            f.port->feed(statusReply({{25, inner}}));
-            f.tick();
-        }
-        f.button("Trends_Command")->click();
-        QWidget* trends = f.window("TrendsWindow");
-        QVERIFY(trends->isVisible() && !trends->isModal());
-        // The values of each stretch of the inner temperature's line.
-        const auto inner = [trends] {
-            QList<QList<qreal>> stretches;
-            for (const QChartView* view : trends->findChildren<QChartView*>()) {
-                for (QAbstractSeries* series : view->chart()->series()) {
-                    auto* line = static_cast<QLineSeries*>(series);
-                    if (line->name() == "Inner" && line->count() > 0) {
-                        stretches.append(QList<qreal>());
-                        for (const QPointF& point : line->points()) {
-                            stretches.last() << point.y();
-                        }
-                    }
-                }
-            }
-            return stretches;
-        };
-        QCOMPARE(inner(), (QList<QList<qreal>>{{0.5, 1}, {1.5}}));
-        f.port->feed(statusReply({{25, 84}}));
-        f.tick();
-        QCoreApplication::processEvents(); // the plots follow once the tick is over
-        QCOMPARE(inner(), (QList<QList<qreal>>{{0.5, 1}, {1.5, 2}}));
     }
 };
 

@@ -1,0 +1,94 @@
+#include "record/write_event.h"
+
+#include "display/status_decoder.h"
+#include "display/text_forms.h"
+#include "protocol/frames.h"
+#include "record/status_csv.h"
+#include "settings/factory_table.h"
+#include "settings/setpoint_table.h"
+
+#include <array>
+
+using namespace brisco;
+
+namespace {
+
+QString number(double value) {
+    return display::decimalText(value, QLocale::c());
+}
+
+QString onOff(bool on) {
+    return on ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+// The two offsets have one label; each is named after the limit before it.
+QString factoryName(const settings::FactoryValue& value) {
+    const QString label = QString::fromUtf8(value.label);
+    switch (value.rule) {
+    case settings::FactoryRule::FirstCharacter:
+        return label + QStringLiteral(", first character");
+    case settings::FactoryRule::SecondCharacter:
+        return label + QStringLiteral(", second character");
+    case settings::FactoryRule::Numeric:
+    case settings::FactoryRule::CheckBox:
+        break;
+    }
+    if (label == QLatin1String("Offset")) {
+        return QString::fromUtf8(settings::factoryValueAt(value.parameter - 1)->label) +
+               QStringLiteral(" offset");
+    }
+    return label;
+}
+
+SessionEvent factoryEvent(const settings::FactoryValue& value, int sent, const ShownText& shownText,
+                          const ShownChecked& shownChecked) {
+    const QString what = QStringLiteral("Sent factory ") + factoryName(value);
+    const QString shown = shownText(value.displayName);
+    switch (value.rule) {
+    case settings::FactoryRule::FirstCharacter:
+        return {{}, what, shown.left(1), QString(QChar(sent))};
+    case settings::FactoryRule::SecondCharacter:
+        return {{}, what, shown.mid(1, 1), QString(QChar(sent))};
+    case settings::FactoryRule::CheckBox:
+        return {{}, what, onOff(shownChecked(value.displayName)), onOff(sent != 0)};
+    case settings::FactoryRule::Numeric:
+        break;
+    }
+    return {{}, what, shown, number(sent)};
+}
+
+} // namespace
+
+std::optional<SessionEvent> describeWrite(std::span<const std::uint8_t> frame,
+                                          const ShownText& shownText,
+                                          const ShownChecked& shownChecked) {
+    if (frame.size() < 7 || frame[0] != protocol::kStartRequest ||
+        frame[2] != protocol::kCommandWrite) {
+        return std::nullopt;
+    }
+    const int parameter = frame[3];
+    const bool word = frame[4] == 2 && frame.size() >= 8;
+    const int sent = word ? frame[5] * 256 + frame[6] : frame[5];
+    if (const settings::SetPoint* setPoint = settings::setPointAt(parameter)) {
+        // The status reply carries the set-points in the bytes of a write.
+        std::array<std::uint8_t, protocol::kStatusReplyLength> reply{};
+        reply[std::size_t(5 + parameter)] = frame[5];
+        reply[std::size_t(6 + parameter)] = word ? frame[6] : 0;
+        const int index = int(setPoint - settings::setPoints().data());
+        return SessionEvent{{},
+                            QStringLiteral("Sent ") + StatusCsv::setPointColumn(index),
+                            shownText(setPoint->displayName),
+                            number(display::setPointValue(*setPoint, reply))};
+    }
+    if (const settings::FactoryValue* value = settings::factoryValueAt(parameter)) {
+        return factoryEvent(*value, sent, shownText, shownChecked);
+    }
+    if (parameter == protocol::kParamBusAddress) {
+        return SessionEvent{{}, QStringLiteral("Sent bus address"), {}, number(sent)};
+    }
+    if (parameter == protocol::kParamAnalogTemp) {
+        return SessionEvent{
+            {}, QStringLiteral("Sent analog temp (°C)"), {}, number((sent - 80) / 2.0)};
+    }
+    return SessionEvent{{}, QStringLiteral("Sent parameter %1").arg(parameter), {}, number(sent)};
+}
