@@ -1,0 +1,266 @@
+// Every controller on the line, tick by tick: the scan, the table of the
+// controllers found, the polls in turn and switching, against a plain
+// stand-in for the windows and controllers that answer what they are asked.
+#include "test_bytes.h"
+
+#include "sequencer/poll_sequencer.h"
+
+#include <QTest>
+
+using namespace brisco::protocol;
+using namespace brisco::sequencer;
+
+namespace {
+
+using Feeds = QHash<int, QByteArray>;
+
+// Inner and outer temperature bytes, DC voltage 256 * hi + lo, alarm bytes 22..24.
+QByteArray status(int address, int inner, int outer, int dcHigh, int dcLow, int alarmA, int alarmB,
+                  int inputs) {
+    return statusReply({{22, alarmA},
+                        {23, alarmB},
+                        {24, inputs},
+                        {25, inner},
+                        {26, outer},
+                        {29, dcHigh},
+                        {30, dcLow}},
+                       address);
+}
+
+QString request(int address, int sub) {
+    QByteArray body = hex("05 00 0F 00");
+    body[1] = char(address);
+    body[3] = char(sub);
+    return hexOf(framed(body));
+}
+
+class Line : public SequencerHost {
+public:
+    PollSequencer sequencer{*this};
+    QHash<QByteArray, QString> texts{{"TextBox1", "TEC"}};
+    QHash<QString, QByteArray> answers; // reply on the next tick, by request
+    QStringList shown;                  // the head of each reply handed to the window
+    QByteArray answer;                  // to the request of the last tick
+    int ticks = 0;
+
+    void DispatchReply(ReplyKind, const ReceiveRing& ring) override {
+        QByteArray head;
+        for (int k = 0; k < 4; ++k) {
+            head.append(char(ring.at(k)));
+        }
+        shown << hexOf(head);
+    }
+    QString boxText(const char* name) const override { return texts.value(name); }
+    bool boxChecked(const char*) const override { return false; }
+    bool factoryFormShown() const override { return false; }
+
+    // Ticks on to tick last, feeding on tick n the answer to the request of
+    // tick n - 1 and then feeds[n]; "tick: bytes" of every write.
+    QStringList runTo(int last, const Feeds& feeds = {}) {
+        QStringList writes;
+        while (ticks < last) {
+            ++ticks;
+            const TickResult result = sequencer.tick(bytesOf(answer + feeds.value(ticks)));
+            answer.clear();
+            if (result.write) {
+                const QString frame =
+                    hexOf(QByteArray(reinterpret_cast<const char*>(result.write->data()),
+                                     qsizetype(result.write->size())));
+                writes << QStringLiteral("%1: %2").arg(ticks).arg(frame);
+                answer = answers.value(frame);
+            }
+        }
+        return writes;
+    }
+    // Each row of the bus table, its cells joined by "|".
+    QStringList rows() {
+        const auto& model = sequencer.busModel();
+        QStringList all;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model.columnCount(); ++column) {
+                cells << model.index(row, column).data().toString();
+            }
+            all << cells.join(u'|');
+        }
+        return all;
+    }
+    void answerInfo(int address, const char* text) {
+        answers[request(address, 2)] = deviceInfoReply(text, address);
+    }
+};
+
+} // namespace
+
+class TestBus : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    // Address k is asked on the k-th free tick of phases 1 and 3, the status
+    // polls of the controller shown keep phase 0, and a transfer that is
+    // running goes first.
+    void scanTicks_data() {
+        QTest::addColumn<QByteArray>("transfer"); // "settings", "factory" or none
+        QTest::addColumn<int>("first");           // tick of the first scan request
+        QTest::addColumn<QStringList>("frames");  // of the transfer
+        QTest::newRow("idle") << QByteArray() << 1 << QStringList();
+        QTest::newRow("during a settings transfer")
+            << QByteArray("settings") << 3 << QStringList{"1: 05 01 1E 0D 01 1E 50"};
+        QTest::newRow("during a factory transfer")
+            << QByteArray("factory") << 7 << QStringList{"2: 05 01 1E 10 01 D2 07"};
+    }
+    void scanTicks() {
+        QFETCH(QByteArray, transfer);
+        QFETCH(int, first);
+        QFETCH(QStringList, frames);
+        Line line;
+        line.texts["S_TempMin_Text"] = "-10";
+        line.texts["S_DCVlow_Text"] = "210";
+        line.texts["DCVlow_Text"] = "200";
+        if (transfer == "settings") {
+            line.sequencer.requestSettings();
+        } else if (transfer == "factory") {
+            line.sequencer.requestFactorySettings();
+        }
+        line.sequencer.startBusScan();
+        QStringList expected = frames;
+        for (int tick = 1; tick <= first + 44; ++tick) {
+            const int address = (tick - first) / 2 + 1;
+            if (tick % 4 == 0) {
+                expected << QStringLiteral("%1: 05 01 0F 00 15").arg(tick);
+            } else if (tick >= first && tick % 2 == first % 2 && address <= 20) {
+                expected << QStringLiteral("%1: %2").arg(tick).arg(request(address, 2));
+            }
+        }
+        expected.sort();
+        QStringList writes = line.runTo(first + 12);
+        QCOMPARE(line.sequencer.busSchedule().scanned(), 7); // "Scanning 7 of 20"
+        writes += line.runTo(first + 44);
+        writes.sort();
+        QCOMPARE(writes, expected);
+        QVERIFY(writes.contains(QStringLiteral("%1: 05 14 0F 02 2A").arg(first + 38)));
+        QVERIFY(!line.sequencer.busSchedule().scanning());
+        QCOMPARE(line.rows(), QStringList());
+    }
+
+    // What the replies to a scan (address k asked on tick 2k - 1) leave in
+    // the table: a row for each sound device information, none for garbage.
+    void scanRows_data() {
+        QTest::addColumn<Feeds>("feeds");
+        QTest::addColumn<QStringList>("rows"); // address|model|board|software
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<int>("foreign");
+        QTest::addColumn<int>("checksumErrors");
+        const QByteArray three = deviceInfoReply("TEC-24/1.1/VA2.3/", 3);
+        QByteArray twoAtThree = three;
+        const QByteArray other = deviceInfoReply("TEC-60/2.0/VB1.0/", 3);
+        for (int i = 0; i < twoAtThree.size(); ++i) {
+            twoAtThree[i] = char(twoAtThree[i] | other[i]);
+        }
+        const QStringList rowThree{"3|TEC-24|1.1|VA2.3"};
+        QTest::newRow("1, 3 and 7")
+            << Feeds{{2, deviceInfoReply("TEC-48/1.0/VA2.1/", 1)},
+                     {6, three},
+                     {14, deviceInfoReply("TEC-60/2.0/VB1.0/", 7)}}
+            << QStringList{"1|TEC-48|1.0|VA2.1", "3|TEC-24|1.1|VA2.3", "7|TEC-60|2.0|VB1.0"}
+            << QStringList{"06 01 0F 02"} << 0 << 0;
+        QTest::newRow("in two pieces, the last on the second tick")
+            << Feeds{{6, three.left(9)}, {7, three.mid(9)}} << rowThree << QStringList() << 0 << 0;
+        QTest::newRow("after noise")
+            << Feeds{{6, hex("00 FF 33 07") + three}} << rowThree << QStringList() << 0 << 0;
+        QTest::newRow("a tick too late")
+            << Feeds{{8, three}} << QStringList() << QStringList() << 1 << 0;
+        QTest::newRow("from 7 while 3 is awaited")
+            << Feeds{{6, deviceInfoReply("TEC-60/2.0/VB1.0/", 7)}} << QStringList() << QStringList()
+            << 1 << 0;
+        QTest::newRow("two controllers at 3 collide")
+            << Feeds{{6, twoAtThree}} << QStringList() << QStringList() << 0 << 1;
+        QTest::newRow("corrupted checksum")
+            << Feeds{{6, three.chopped(1) + char(three.back() ^ 0x40)}} << QStringList()
+            << QStringList() << 0 << 1;
+        QTest::newRow("text without separators") << Feeds{{6, deviceInfoReply("TEC-24 1.1", 3)}}
+                                                 << QStringList() << QStringList() << 0 << 0;
+    }
+    void scanRows() {
+        QFETCH(Feeds, feeds);
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, shown);
+        QFETCH(int, foreign);
+        QFETCH(int, checksumErrors);
+        Line line;
+        line.sequencer.startBusScan();
+        line.runTo(44, feeds);
+        QStringList heads;
+        for (const QString& row : line.rows()) {
+            heads << row.section(u'|', 0, 3);
+        }
+        QCOMPARE(heads, rows);
+        QCOMPARE(line.shown, shown);
+        QCOMPARE(line.sequencer.counters().foreignReplies, foreign);
+        QCOMPARE(line.sequencer.counters().checksumErrors, checksumErrors);
+    }
+
+    // Found 1, 3 and 7 with 1 shown: 3 and 7 take turns in phases 1 and 3,
+    // each row keeps its own values, a row turns stale once its latest poll
+    // went unanswered and its last reply is over three seconds old, and
+    // once the bus is no longer watched every tick writes what it wrote
+    // before the scan.
+    void pollsInTurn() {
+        Line line;
+        line.answerInfo(1, "TEC-48/1.0/VA2.1/");
+        line.answerInfo(3, "TEC-24/1.1/VA2.3/");
+        line.answerInfo(7, "TEC-60/2.0/VB1.0/");
+        line.answers[request(1, 0)] = status(1, 160, 100, 2, 3, 0, 0, 0);
+        line.answers[request(3, 0)] = status(3, 127, 72, 1, 227, 0x11, 0x01, 0x04);
+        line.answers[request(7, 0)] = status(7, 254, 90, 2, 1, 0x20, 0x10, 0x00);
+        line.sequencer.startBusScan();
+        line.sequencer.watchBus(true);
+        line.runTo(40);
+        QCOMPARE(line.runTo(48),
+                 (QStringList{"41: 05 03 0F 00 17", "43: 05 07 0F 00 1B", "44: 05 01 0F 00 15",
+                              "45: 05 03 0F 00 17", "47: 05 07 0F 00 1B", "48: 05 01 0F 00 15"}));
+        line.answers.remove(request(7, 0));
+        line.runTo(60);
+        QCOMPARE(line.rows(), (QStringList{"1|TEC-48|1.0|VA2.1|40|10|51.5|0|just now|monitored",
+                                           "3|TEC-24|1.1|VA2.3|23.5|-4|48.3|4|just now|live",
+                                           "7|TEC-60|2.0|VB1.0|Open|5|51.3|2|3 s ago|live"}));
+        line.runTo(61);
+        QCOMPARE(line.rows().last().section(u'|', 8), "3 s ago|stale");
+        line.answers[request(7, 0)] = status(7, 80, 90, 2, 1, 0, 0, 0);
+        line.runTo(64);
+        QCOMPARE(line.rows().last().section(u'|', 4), "0|5|51.3|0|just now|live");
+        line.sequencer.watchBus(false);
+        QStringList polls;
+        for (int tick = 68; tick <= 460; tick += 4) {
+            polls << QStringLiteral("%1: 05 01 0F 00 15").arg(tick);
+        }
+        QCOMPARE(line.runTo(460), polls);
+    }
+
+    // Switching to 3: every request goes there, its device information is
+    // asked again, writes not yet sent to 1 are given up, and replies still
+    // on their way from 1 reach nobody.
+    void switching() {
+        Line line;
+        line.texts["S_TempMin_Text"] = "-10";
+        line.texts["AddrText1"] = "5";
+        line.sequencer.requestSettings();
+        line.sequencer.requestAnalogWrite();
+        QVERIFY(line.sequencer.writesPending());
+        line.sequencer.switchTo(3);
+        QVERIFY(!line.sequencer.writesPending());
+        line.texts["TextBox1"] = "";
+        line.sequencer.requestAddressWrite();
+        QCOMPARE(line.runTo(8, {{5, status(1, 160, 100, 2, 3, 0, 0, 0)}}),
+                 (QStringList{"2: 05 03 1E 1C 01 05 48", "4: 05 03 0F 00 17", "6: 05 03 0F 02 19",
+                              "8: 05 03 0F 00 17"}));
+        QCOMPARE(line.sequencer.counters().foreignReplies, 1);
+        line.runTo(9, {{9, status(3, 160, 100, 2, 3, 0, 0, 0)}});
+        QCOMPARE(line.shown, QStringList{"06 03 0F 00"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBus)
+#include "test_bus.moc"
