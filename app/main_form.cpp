@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/bus_window.h"
 #include "app/comm_port.h"
 #include "app/link_line.h"
 #include "display/status_decoder.h"
@@ -78,6 +79,9 @@ void Main_Form::closeEvent(QCloseEvent* event) {
             window->close();
         }
     }
+    if (m_busWindow) {
+        m_busWindow->close();
+    }
     event->accept();
 }
 
@@ -103,7 +107,18 @@ void Main_Form::CommPort_ToggleButton_Click() {
         }
     }
     m_CommPort_ToggleButton->setChecked(m_CommPort_ToggleButton->text() == kStopComm);
+    showPortOpen();
     showLink();
+}
+
+// A scan needs the line; the polls in turn resume when it is open again.
+void Main_Form::showPortOpen() {
+    const bool open = m_MSComm1->isOpen();
+    m_ScanBus_Command->setEnabled(open);
+    if (!open) {
+        m_sequencer.cancelBusScan();
+    }
+    showBus();
 }
 
 void Main_Form::CommPortVScroll_Change() {
@@ -130,6 +145,7 @@ void Main_Form::showSelectedPort() {
 void Main_Form::onPortLost() {
     m_CommPort_ToggleButton->setText(kOpenComm);
     m_CommPort_ToggleButton->setChecked(false);
+    showPortOpen();
     showLink(true);
 }
 
@@ -138,6 +154,9 @@ void Main_Form::showLink(bool lost) {
     LinkState state{m_MSComm1->isOpen(), lost, m_CommPortText->text(), m_sequencer.counters()};
     if (number > 0) {
         state.port += QStringLiteral(" — ") + m_MSComm1->deviceName(number);
+    }
+    if (m_switched) {
+        state.port += QStringLiteral(", address %1").arg(m_sequencer.address());
     }
     m_linkLine->showLink(state);
     const bool live = state.open && !state.counters.stale();
@@ -227,6 +246,84 @@ void Main_Form::F_Setup_Command_Click() {
     gate->activateWindow();
 }
 
+// The scan opens the bus window, which keeps the controllers found polled
+// while it stays open.
+void Main_Form::ScanBus_Command_Click() {
+    if (!m_MSComm1->isOpen()) {
+        return;
+    }
+    if (!m_sequencer.busSchedule().scanning()) {
+        m_sequencer.startBusScan();
+    }
+    m_sequencer.watchBus(true);
+    BusWindow* window = busWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    showBus();
+}
+
+BusWindow* Main_Form::busWindow() {
+    if (!m_busWindow) {
+        m_busWindow = new BusWindow(m_sequencer.busModel(), this);
+        connect(m_busWindow, &BusWindow::monitorRequested, this, &Main_Form::monitorController);
+        connect(m_busWindow, &BusWindow::scanRequested, this, &Main_Form::ScanBus_Command_Click);
+        connect(m_busWindow, &BusWindow::cancelScanRequested, this, [this] {
+            m_sequencer.cancelBusScan();
+            showBus();
+        });
+        connect(m_busWindow, &BusWindow::closed, this, [this] {
+            m_sequencer.cancelBusScan();
+            m_sequencer.watchBus(false);
+        });
+    }
+    return m_busWindow;
+}
+
+void Main_Form::showBus() {
+    if (m_busWindow) {
+        const auto& schedule = m_sequencer.busSchedule();
+        m_busWindow->showScan(schedule.scanning(), schedule.scanned(),
+                              m_sequencer.counters().foreignReplies);
+    }
+}
+
+// As after an address reply, every later request carries the new address;
+// what the window shows of the controller followed so far is emptied and
+// refills from the new one's replies, its device information first.
+void Main_Form::monitorController(std::uint8_t address) {
+    const std::uint8_t shown = m_sequencer.address();
+    if (address == shown) {
+        return;
+    }
+    if (m_sequencer.writesPending() &&
+        !askMessage(this,
+                    QStringLiteral("Values for controller %1 are still to be sent. Give them up "
+                                   "and monitor controller %2?")
+                        .arg(shown)
+                        .arg(address),
+                    QStringLiteral("Monitor %1").arg(address))) {
+        return;
+    }
+    for (const char* name : {"TextBox1", "TextBox2", "TextBox3", "TextBox4"}) {
+        field(name)->clear();
+    }
+    for (QLineEdit* box : std::as_const(m_statusBoxes)) {
+        box->clear();
+    }
+    for (QWidget* lamp : m_lamps) {
+        lamp->setProperty("ForeColor", display::kWhite);
+    }
+    m_FanSpeed.clear();
+    if (m_F_Setup_Form) {
+        m_F_Setup_Form->clearReadback();
+    }
+    m_sequencer.switchTo(address);
+    field("AddrText2")->setText(QString::number(address));
+    m_switched = true;
+    showLink();
+}
+
 Password_Form* Main_Form::passwordForm() {
     if (!m_Password_Form) {
         m_Password_Form = new Password_Form(this);
@@ -293,6 +390,7 @@ void Main_Form::Timer1_Timer() {
     if (!done.message.isEmpty()) {
         postMessage(this, done.message);
     }
+    showBus();
     showLink();
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <span>
 
+class BusWindow;
 class CommPort;
 class F_Setup_Form;
 class FormBuilder;
@@ -59,6 +60,10 @@ public:
     void Setup_Command_Click();
     void Command3_Click();
     void F_Setup_Command_Click();
+    void ScanBus_Command_Click();
+    // The main window follows the controller at address from now on, asking
+    // the operator first when writes to the one shown are still to be sent.
+    void monitorController(std::uint8_t address);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +98,9 @@ private:
     // Both windows are made on first use and live as long as this one.
     Password_Form* passwordForm();
     F_Setup_Form* factoryForm();
+    BusWindow* busWindow();
+    void showBus();
+    void showPortOpen();
     void WriteFrame(const brisco::protocol::Frame& frame);
     void onPortLost();
     void showSelectedPort();
@@ -120,4 +128,7 @@ private:
     bool m_shownLive = true;
     QPointer<Password_Form> m_Password_Form;
     QPointer<F_Setup_Form> m_F_Setup_Form;
+    QPointer<BusWindow> m_busWindow;
+    QPushButton* m_ScanBus_Command = nullptr;
+    bool m_switched = false; // the link line names the address once the operator chose one
 };

@@ -1,5 +1,6 @@
 #include "factory/f_setup_form.h"
 
+#include "protocol/receive_ring.h"
 #include "settings/entry_rules.h"
 #include "widgets/entry_check.h"
 
@@ -138,6 +139,13 @@ void F_Setup_Form::showReadback(const FactoryReadback& readback) {
         m_boxes.value(QString::fromLatin1(name))->setText(text);
     }
     m_CheckBox2->setChecked(readback.coolingOnly);
+}
+
+void F_Setup_Form::clearReadback() {
+    for (const auto& [name, text] : readFactoryReply({}).texts) {
+        m_boxes.value(QString::fromLatin1(name))->clear();
+    }
+    m_CheckBox2->setChecked(false);
 }
 
 void F_Setup_Form::F_Setup_Command_Click() {

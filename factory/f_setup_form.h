@@ -21,6 +21,8 @@ public:
     bool boxChecked(const char* name) const;
     // The controller's values, as the factory reply carries them.
     void showReadback(const brisco::settings::FactoryReadback& readback);
+    // Nothing read back yet: the main window follows another controller.
+    void clearReadback();
 
     void F_Setup_Command_Click();
 
