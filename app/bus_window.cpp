@@ -8,9 +8,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using brisco::bus::BusModel;
 
@@ -70,8 +73,9 @@ BusWindow::BusWindow(BusModel& model, QWidget* parent)
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // Fitted when a controller is found, not on every refresh, which would
+    // measure every cell again four times a second.
+    connect(&model, &QAbstractItemModel::rowsInserted, this, &BusWindow::fitColumns);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -81,7 +85,8 @@ BusWindow::BusWindow(BusModel& model, QWidget* parent)
     layout->addWidget(m_progress);
     layout->addWidget(m_table, 1);
     layout->addLayout(buttons);
-    m_table->setMinimumSize(720, 160);
+    m_table->setMinimumHeight(160);
+    fitColumns();
 
     connect(m_monitor, &QPushButton::clicked, this, &BusWindow::Monitor_Command_Click);
     connect(m_scan, &QPushButton::clicked, this, &BusWindow::BusScan_Command_Click);
@@ -89,6 +94,20 @@ BusWindow::BusWindow(BusModel& model, QWidget* parent)
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_monitor->setEnabled(m_table->selectionModel()->hasSelection()); });
     showScan(false, 0, 0);
+}
+
+// Every column in sight, the window wider where a new row needs it.
+void BusWindow::fitColumns() {
+    m_table->resizeColumnsToContents();
+    // Room for the longest state, which a row may reach later.
+    QFont bold = m_table->font();
+    bold.setBold(true);
+    m_table->setColumnWidth(
+        BusModel::State,
+        std::max(m_table->columnWidth(BusModel::State),
+                 QFontMetrics(bold).horizontalAdvance(QStringLiteral("monitored, stale")) + 12));
+    m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
+                             m_table->verticalScrollBar()->sizeHint().width());
 }
 
 void BusWindow::showScan(bool scanning, int scanned, qint64 dropped) {

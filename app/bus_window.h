@@ -38,6 +38,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void fitColumns();
+
     brisco::bus::BusModel& m_model;
     QLabel* m_progress;
     QTableView* m_table;

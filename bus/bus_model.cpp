@@ -41,21 +41,27 @@ void BusModel::replied(std::uint8_t from, protocol::ReplyKind kind,
     }
     int at = indexOf(from);
     if (kind == protocol::ReplyKind::DeviceInfo) {
-        const auto info = protocol::splitDeviceInfo(protocol::deviceInfoText(ring));
-        if (info && at < 0) {
-            at = static_cast<int>(
-                std::count_if(m_rows.begin(), m_rows.end(),
-                              [from](const Row& row) { return row.address < from; }));
-            beginInsertRows({}, at, at);
-            m_rows.insert(at, Row{from, {}, {}, {}, {}, m_now, {}});
-            endInsertRows();
-        }
-        if (info) {
-            Row& row = m_rows[at];
-            row.model = latin1(info->model);
-            row.board = latin1(info->version);
-            row.software = latin1(info->softwareVersion);
-            changed(at, Model, Software);
+        if (const auto info = protocol::splitDeviceInfo(protocol::deviceInfoText(ring))) {
+            Row found{from,
+                      latin1(info->model),
+                      latin1(info->version),
+                      latin1(info->softwareVersion),
+                      {},
+                      m_now,
+                      {}};
+            if (at >= 0) {
+                found.status = m_rows[at].status;
+                m_rows[at] = found;
+                changed(at, Model, Software);
+            } else {
+                // Complete before it is inserted, so that a view fits its columns to it.
+                at = static_cast<int>(
+                    std::count_if(m_rows.begin(), m_rows.end(),
+                                  [from](const Row& row) { return row.address < from; }));
+                beginInsertRows({}, at, at);
+                m_rows.insert(at, found);
+                endInsertRows();
+            }
         }
     }
     if (at < 0) {
