@@ -166,6 +166,11 @@ private slots:
         QTest::newRow("corrupted checksum")
             << Feeds{{6, three.chopped(1) + char(three.back() ^ 0x40)}} << QStringList()
             << QList<int>() << 0 << 1;
+        QTest::newRow("answered twice")
+            << Feeds{{6, three}, {7, three}} << rowThree << QList<int>() << 1 << 0;
+        QTest::newRow("from the broadcast address")
+            << Feeds{{2, deviceInfoReply("TEC-48/1.0/VA2.1/", 0)}} << QStringList() << QList<int>{0}
+            << 0 << 0;
         QTest::newRow("text without separators") << Feeds{{6, deviceInfoReply("TEC-24 1.1", 3)}}
                                                  << QStringList() << QList<int>() << 0 << 0;
     }
@@ -221,6 +226,8 @@ private slots:
             polls << QStringLiteral("%1: 05 01 0F 00 15").arg(tick);
         }
         QCOMPARE(line.runTo(460), polls);
+        // Not asked, not stale.
+        QCOMPARE(line.rows()[1].section(u'|', 8), "99 s ago|live");
     }
 
     // Switching to 3: every request goes there, its device information is
@@ -228,9 +235,7 @@ private slots:
     // on their way from 1 reach nobody.
     void switching() {
         Line line;
-        line.texts["S_TempMin_Text"] = "-10";
         line.texts["AddrText1"] = "5";
-        line.sequencer.requestSettings();
         line.sequencer.requestAnalogWrite();
         QVERIFY(line.sequencer.writesPending());
         line.sequencer.switchTo(3);
