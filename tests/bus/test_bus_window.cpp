@@ -5,27 +5,20 @@
 #include <QLabel>
 #include <QTableView>
 
-namespace {
-
-QString feed(const QByteArray& reply) {
-    return QStringLiteral("feed ") + hexOf(reply);
-}
-
-} // namespace
-
 class TestBusWindow : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
-    // 1 (shown), 3 and 7 answer the scan; monitoring 3 empties what the main
-    // window showed of 1 until 3 answers, and monitoring 7 with set-points
-    // still to be sent to 3 asks first and gives them up. Closed, the window
-    // leaves the free ticks empty again.
+    // 1 (shown), 3 and 7 answer the scan; monitoring 3 empties what was shown
+    // of 1 until 3 answers; monitoring 7 with set-points for 3 unsent asks
+    // first and gives them up. Closed, the window leaves free ticks empty.
     void scanAndMonitor() {
+        const auto feed = [](const QByteArray& reply) {
+            return "feed " + hexOf(reply);
+        };
         FormFixture f;
-        QVERIFY(!f.button("ScanBus_Command")->isEnabled());
         f.run("open; click ScanBus_Command; shown Bus_Form 1; tick; wrote 05 01 0F 02 17; " +
               feed(deviceInfoReply("TEC-48/1.0/VA2.1/", 1)) +
               "; status 21=0 22=17 23=0 24=0 25=120 31=5 32=220 33=0 34=0; " +
@@ -37,7 +30,6 @@ private slots:
               "shows Temp1_Text 20; lamps 0000002020000000000000");
         auto* table = f.find<QTableView>("Bus_Table");
         QAccessibleInterface* cells = QAccessible::queryAccessibleInterface(table);
-        QCOMPARE(cells->tableInterface()->cellAt(2, 1)->text(QAccessible::Name), "TEC-60");
         QCOMPARE(cells->tableInterface()->cellAt(0, 9)->text(QAccessible::Name),
                  "monitored, stale");
         f.port->written.clear();

@@ -100,16 +100,14 @@ private slots:
         live.button("Setup_Command")->click();
         QTRY_COMPARE_WITH_TIMEOUT(live.text("TempMax_Text"), "61", kTimeout);
         QVERIFY(live.sim.stop());
-        QStringList tempMax; // offset 17 of the good status replies, by address
+        QSet<QString> tempMax; // offset 17 of the good status replies, by address
         for (const SentReply& reply : live.sim.sentReplies()) {
             if (reply.kind == "status" && reply.fate == "good") {
                 tempMax
                     << QStringLiteral("%1:%2").arg(int(reply.bytes[1])).arg(int(reply.bytes[17]));
             }
         }
-        tempMax.removeDuplicates();
-        tempMax.sort();
-        QCOMPARE(tempMax, (QStringList{"1:95", "3:95", "7:101", "7:95"}));
+        QCOMPARE(tempMax, (QSet<QString>{"1:95", "3:95", "7:95", "7:101"}));
     }
 };
 
