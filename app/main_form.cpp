@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/bus_window.h"
 #include "app/comm_port.h"
 #include "app/link_line.h"
 #include "display/status_decoder.h"
@@ -83,7 +84,7 @@ void Main_Form::closeEvent(QCloseEvent* event) {
             window->close();
         }
     }
-    // The session tools' windows too: trends, events and replays.
+    // The session tools' windows too: trends, events, replays and the bus.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child->isWindow()) {
             child->close();
@@ -119,7 +120,18 @@ void Main_Form::CommPort_ToggleButton_Click() {
         }
     }
     m_CommPort_ToggleButton->setChecked(m_CommPort_ToggleButton->text() == kStopComm);
+    showPortOpen();
     showLink();
+}
+
+// A scan needs the line; the polls in turn resume when it is open again.
+void Main_Form::showPortOpen() {
+    const bool open = m_MSComm1->isOpen();
+    m_ScanBus_Command->setEnabled(open);
+    if (!open) {
+        m_sequencer.cancelBusScan();
+    }
+    showBus();
 }
 
 void Main_Form::CommPortVScroll_Change() {
@@ -147,6 +159,7 @@ void Main_Form::onPortLost() {
     logEvent(portTitle(), QStringLiteral("open"), QStringLiteral("lost, the adapter is gone"));
     m_CommPort_ToggleButton->setText(kOpenComm);
     m_CommPort_ToggleButton->setChecked(false);
+    showPortOpen();
     showLink(true);
 }
 
@@ -155,6 +168,9 @@ void Main_Form::showLink(bool lost) {
     LinkState state{m_MSComm1->isOpen(), lost, m_CommPortText->text(), m_sequencer.counters()};
     if (number > 0) {
         state.port += QStringLiteral(" — ") + m_MSComm1->deviceName(number);
+    }
+    if (m_switched) {
+        state.port += QStringLiteral(", address %1").arg(m_sequencer.address());
     }
     m_linkLine->showLink(state);
     const bool stale = state.open && state.counters.stale();
@@ -311,6 +327,89 @@ bool Main_Form::loadSetPoints(const QString& path) {
     return true;
 }
 
+// The scan opens the bus window, which keeps the controllers found polled
+// while it stays open.
+void Main_Form::ScanBus_Command_Click() {
+    if (!m_MSComm1->isOpen()) {
+        return;
+    }
+    if (!m_sequencer.busSchedule().scanning()) {
+        m_sequencer.startBusScan();
+    }
+    m_sequencer.watchBus(true);
+    BusWindow* window = busWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    showBus();
+}
+
+BusWindow* Main_Form::busWindow() {
+    if (!m_busWindow) {
+        m_busWindow = new BusWindow(m_sequencer.busModel(), this);
+        connect(m_busWindow, &BusWindow::monitorRequested, this, &Main_Form::monitorController);
+        connect(m_busWindow, &BusWindow::scanRequested, this, &Main_Form::ScanBus_Command_Click);
+        connect(m_busWindow, &BusWindow::cancelScanRequested, this, [this] {
+            m_sequencer.cancelBusScan();
+            showBus();
+        });
+        connect(m_busWindow, &BusWindow::closed, this, [this] {
+            m_sequencer.cancelBusScan();
+            m_sequencer.watchBus(false);
+        });
+    }
+    return m_busWindow;
+}
+
+void Main_Form::showBus() {
+    if (m_busWindow) {
+        const auto& schedule = m_sequencer.busSchedule();
+        m_busWindow->showScan(schedule.scanning(), schedule.scanned(),
+                              m_sequencer.counters().foreignReplies);
+    }
+}
+
+// As after an address reply, every later request carries the new address;
+// what the window shows of the controller followed so far is emptied and
+// refills from the new one's replies, its device information first.
+void Main_Form::monitorController(std::uint8_t address) {
+    const std::uint8_t shown = m_sequencer.address();
+    if (address == shown) {
+        return;
+    }
+    if (m_sequencer.writesPending() &&
+        !askMessage(this,
+                    QStringLiteral("Values for controller %1 are still to be sent. Give them up "
+                                   "and monitor controller %2?")
+                        .arg(shown)
+                        .arg(address),
+                    QStringLiteral("Monitor %1").arg(address))) {
+        return;
+    }
+    for (const char* name : {"TextBox1", "TextBox2", "TextBox3", "TextBox4"}) {
+        field(name)->clear();
+    }
+    for (QLineEdit* box : std::as_const(m_statusBoxes)) {
+        box->clear();
+    }
+    for (QWidget* lamp : m_lamps) {
+        lamp->setProperty("ForeColor", display::kWhite);
+    }
+    m_FanSpeed.clear();
+    if (m_F_Setup_Form) {
+        m_F_Setup_Form->clearReadback();
+    }
+    // Nothing of the controller left is saved as the new one's set.
+    m_lastStatus.reset();
+    m_sessionLog->lampsShownOff();
+    logEvent(QStringLiteral("Controller monitored"), QString::number(shown),
+             QString::number(address));
+    m_sequencer.switchTo(address);
+    field("AddrText2")->setText(QString::number(address));
+    m_switched = true;
+    showLink();
+}
+
 Password_Form* Main_Form::passwordForm() {
     if (!m_Password_Form) {
         m_Password_Form = new Password_Form(this);
@@ -378,6 +477,7 @@ void Main_Form::Timer1_Timer() {
     if (!done.message.isEmpty()) {
         postMessage(this, done.message);
     }
+    showBus();
     showLink();
 }
 

@@ -18,6 +18,7 @@
 #include <optional>
 #include <span>
 
+class BusWindow;
 class CommPort;
 class F_Setup_Form;
 class FormBuilder;
@@ -76,6 +77,10 @@ public:
     void F_Setup_Command_Click();
     void SaveSet_Command_Click();
     void LoadSet_Command_Click();
+    void ScanBus_Command_Click();
+    // The main window follows the controller at address from now on, asking
+    // the operator first when writes to the one shown are still to be sent.
+    void monitorController(std::uint8_t address);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -110,6 +115,9 @@ private:
     // Both windows are made on first use and live as long as this one.
     Password_Form* passwordForm();
     F_Setup_Form* factoryForm();
+    BusWindow* busWindow();
+    void showBus();
+    void showPortOpen();
     void WriteFrame(const brisco::protocol::Frame& frame);
     // Into the session's event log, at this moment.
     void logEvent(const QString& what, const QString& from, const QString& to);
@@ -149,4 +157,7 @@ private:
     bool m_linkStale = false; // port open and no status reply for a while
     QPointer<Password_Form> m_Password_Form;
     QPointer<F_Setup_Form> m_F_Setup_Form;
+    QPointer<BusWindow> m_busWindow;
+    QPushButton* m_ScanBus_Command = nullptr;
+    bool m_switched = false; // the link line names the address once the operator chose one
 };

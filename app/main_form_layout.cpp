@@ -265,6 +265,10 @@ QGroupBox* Main_Form::buildPortGroup(FormBuilder& b) {
     grid->addWidget(b.box("AddrText1", QStringLiteral("New address"), true), 4, 1);
     grid->addWidget(b.button("Addr_Command2", "Get addr"), 5, 0);
     grid->addWidget(b.box("AddrText2", QStringLiteral("Address read"), false), 5, 1);
+    // Every controller on the line, where the address commands are.
+    m_ScanBus_Command = b.button("ScanBus_Command", "Scan bus");
+    m_ScanBus_Command->setEnabled(false);
+    grid->addWidget(m_ScanBus_Command, 5, 2);
     grid->setColumnStretch(3, 1);
     return portGroup;
 }
@@ -380,7 +384,8 @@ void Main_Form::setTabChain() {
     QList<QWidget*> chain{
         m_CommPort_ToggleButton, m_RS485Option,
         m_RS422Option,           findChild<QWidget*>(QStringLiteral("Addr_Command1")),
-        field("AddrText1"),      findChild<QWidget*>(QStringLiteral("Addr_Command2"))};
+        field("AddrText1"),      findChild<QWidget*>(QStringLiteral("Addr_Command2")),
+        m_ScanBus_Command};
     for (const brisco::settings::SetPoint& setPoint : brisco::settings::setPoints()) {
         chain << field(setPoint.entryName);
     }
@@ -419,6 +424,7 @@ void Main_Form::connectHandlers() {
             &Main_Form::SaveSet_Command_Click);
     connect(button("LoadSet_Command"), &QPushButton::clicked, this,
             &Main_Form::LoadSet_Command_Click);
+    connect(m_ScanBus_Command, &QPushButton::clicked, this, &Main_Form::ScanBus_Command_Click);
     connect(field("AddrText1"), &QLineEdit::textChanged, this, &Main_Form::AddrText1_Change);
 
     // The entry checks, S_TECcoolStart_Text_Validate ... SetupT_Text_Validate.

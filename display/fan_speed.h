@@ -24,6 +24,8 @@ public:
 
     // The next reading goes to slot 0 again.
     void resetPointer() { m_FanSpeedPointer = 0; }
+    // No reading kept: another controller's fans are measured from now on.
+    void clear() { *this = FanSpeed(); }
 
 private:
     // Readings are unsigned 16-bit for both fans, so a fast fan never shows

@@ -1,5 +1,6 @@
 #include "factory/f_setup_form.h"
 
+#include "protocol/receive_ring.h"
 #include "settings/entry_rules.h"
 #include "widgets/entry_check.h"
 #include "widgets/message_box.h"
@@ -198,6 +199,13 @@ void F_Setup_Form::LoadFactory_Command_Click() {
         }
     }
     m_CheckBox1->setChecked(set->factory.coolingOnly);
+}
+
+void F_Setup_Form::clearReadback() {
+    for (const auto& [name, text] : readFactoryReply({}).texts) {
+        m_boxes.value(QString::fromLatin1(name))->clear();
+    }
+    m_CheckBox2->setChecked(false);
 }
 
 void F_Setup_Form::F_Setup_Command_Click() {

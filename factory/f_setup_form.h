@@ -28,6 +28,8 @@ public:
     bool boxChecked(const char* name) const;
     // The controller's values, as the factory reply carries them.
     void showReadback(const brisco::settings::FactoryReadback& readback);
+    // Nothing read back yet: the main window follows another controller.
+    void clearReadback();
 
     void F_Setup_Command_Click();
     // The factory values as the controller last reported them, into a file.

@@ -21,8 +21,9 @@ static void checkRing(const ReceiveRing& ring) {
 }
 
 // One tick's scan and what the caller then does; true when a reply was reported.
+// The controller at the next address is awaited on the bus.
 static bool tick(ReceiveRing& ring, std::uint8_t address) {
-    const ScanResult result = scanFrames(ring, address);
+    const ScanResult result = scanFrames(ring, address, static_cast<std::uint8_t>(address + 1));
     const int length = result.dropLength;
     checkRing(ring);
     if (result.reply == ReplyKind::None) {

@@ -19,6 +19,45 @@ bool isOurs(std::uint8_t frameAddress, std::uint8_t address) {
     return frameAddress == address || frameAddress == 0;
 }
 
+// The controller shown, the broadcast address, and the one on the bus whose
+// reply is awaited.
+bool isAwaited(std::uint8_t frameAddress, std::uint8_t address, std::uint8_t busAddress) {
+    return isOurs(frameAddress, address) || (busAddress != 0 && frameAddress == busAddress);
+}
+
+// Length of a read reply whose checksum the scan evaluates; 0 for any other frame.
+int verifiableLength(const ReceiveRing& ring) {
+    if (ring.at(2) != kCommandRead) {
+        return 0;
+    }
+    switch (ring.at(3)) {
+    case kReadStatus:
+        return kStatusReplyLength;
+    case kReadAddress:
+        return kAddressReplyLength;
+    case kReadDeviceInfo:
+        return ring.at(4) + kDeviceInfoOverhead;
+    case kReadFactory:
+        return kFactoryReplyLength;
+    default:
+        return 0;
+    }
+}
+
+// A reply that nobody waits for: a late answer from a controller whose wait
+// has run out, or one meant for another master. Never waited for, as it may
+// be noise; dropped whole once it is all there and sound, so that its data
+// bytes are not taken for frames of their own.
+void dropForeign(ReceiveRing& ring, ScanResult& result) {
+    const int length = verifiableLength(ring);
+    if (length > 0 && ring.dataNo() >= length && !ring.checksumError(length - 1)) {
+        ring.drop(length);
+        result.foreignReply = true;
+        return;
+    }
+    ring.drop(1);
+}
+
 // Byte 4 of a parameter write and of its acknowledgement: 1 value byte or 2.
 int writeLength(const ReceiveRing& ring) {
     return ring.at(4) == 1 ? 7 : 8;
@@ -43,11 +82,13 @@ void reportFixed(const ReceiveRing& ring, ScanResult& result, ReplyKind kind, in
 
 // The reply at the read index, by command and sub-command; a complete reply of a
 // known kind is reported for the caller to decode and drop.
-void dispatchReply(ReceiveRing& ring, std::uint8_t address, ScanResult& result) {
-    if (!isOurs(ring.at(1), address)) {
-        ring.drop(1);
+void dispatchReply(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddress,
+                   ScanResult& result) {
+    if (!isAwaited(ring.at(1), address, busAddress)) {
+        dropForeign(ring, result);
         return;
     }
+    result.from = ring.at(1);
     const std::uint8_t command = ring.at(2);
     if (command == kCommandWrite) {
         // Reported at once, even before its tail has arrived; its checksum is not evaluated.
@@ -93,7 +134,7 @@ void dispatchReply(ReceiveRing& ring, std::uint8_t address, ScanResult& result) 
 
 } // namespace
 
-ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address) {
+ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddress) {
     ScanResult result;
     while (ring.dataNo() >= kMinimumExamined) {
         const std::uint8_t start = ring.at(0);
@@ -103,14 +144,14 @@ ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address) {
             continue;
         }
         if (start == kStartReply) {
-            dispatchReply(ring, address, result);
+            dispatchReply(ring, address, busAddress, result);
             break;
         }
         if (start != kStartRequest) {
             ring.drop(1);
             continue;
         }
-        if (!isOurs(ring.at(1), address)) {
+        if (!isAwaited(ring.at(1), address, busAddress)) {
             ring.drop(1);
             continue;
         }

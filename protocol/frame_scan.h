@@ -27,6 +27,8 @@ struct ScanResult {
     int dropLength = 0;
     // Bus address carried by a verified address reply (offset 5).
     std::uint8_t replyAddress = 0;
+    // The address byte of the reply reported (offset 1): whose reply it is.
+    std::uint8_t from = 0;
     // An echo of one of our own requests was skipped: the line is four-wire.
     bool echoSeen = false;
     // The reply's kind indicates a two-wire line, unless an echo was seen.
@@ -35,13 +37,20 @@ struct ScanResult {
     bool waiting = false;
     // Refusals dropped on this pass.
     int refusals = 0;
+    // A complete reply with a matching checksum from an address that nobody
+    // waits for was dropped whole on this pass.
+    bool foreignReply = false;
 };
 
 // Runs the scan loop once: drops refusals, noise and echoes, stops at an
 // incomplete reply or echo, and stops at the first reply. A complete reply
 // of a known kind is left at the read index and described in the result; an
-// unusable reply (wrong address, unknown command or sub-command, a declared
-// length that cannot fit the ring) is dropped here. Safe on any ring content.
-ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address);
+// unusable reply (unknown command or sub-command, a declared length that
+// cannot fit the ring) is dropped here. Replies and echoes are ours when they
+// carry address, 0, or busAddress (another controller on the bus whose reply
+// is awaited; 0 when none is). A reply for anyone else is dropped one byte at
+// a time, or whole once all of it is there with a matching checksum. Safe on
+// any ring content.
+ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddress = 0);
 
 } // namespace brisco::protocol

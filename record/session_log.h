@@ -26,6 +26,9 @@ public:
 
     void statusDecoded(const QDateTime& at, const brisco::display::StatusValues& values);
     void addEvent(const SessionEvent& event);
+    // The window turned every lamp white (another controller followed): the
+    // next reply's lamps are told against white.
+    void lampsShownOff() { m_lamps = {}; }
 
     // Records into path and the events beside it until stopped; false, with
     // the reason, when a file cannot be opened.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts Brisco. Unless BRISCO_COM1 names a device, the virtual controller
-# brisco-sim stands behind "COM1" and ends with the program. Without a
+# brisco-sim stands behind "COM1" and ends with the program; BUS=1,3,7 puts
+# a controller at each of these addresses on its line instead. Without a
 # display, the same runs under a virtual one: "OpenComm" is pressed as an
 # operator would press it, and a screenshot of live data is written.
 set -euo pipefail
@@ -18,11 +19,11 @@ trap cleanup EXIT
 
 if [ -z "${BRISCO_COM1:-}" ]; then
     # Six seconds of silence a minute show how a link that stops answering looks.
-    exec 3< <(exec "$bin/brisco-sim" --silence 6 --silence-period 60)
+    exec 3< <(exec "$bin/brisco-sim" --silence 6 --silence-period 60 ${BUS:+--bus "$BUS"})
     sim_pid=$!
     read -r device <&3
     export BRISCO_COM1=$device
-    echo "brisco-sim is the controller behind COM1 ($device)."
+    echo "brisco-sim is the controller behind COM1 ($device)${BUS:+, with controllers at $BUS: press OpenComm, then Scan bus}."
     echo "For a real controller: BRISCO_COM1=/dev/ttyUSB0 $bin/brisco (see README)."
 fi
 

@@ -48,10 +48,13 @@ void PollSequencer::requestFactorySettings() {
 
 TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     m_Ring.append(input);
-    const protocol::ScanResult found = protocol::scanFrames(m_Ring, address());
+    const protocol::ScanResult found = protocol::scanFrames(m_Ring, address(), m_bus.awaited());
     m_counters.refusals += found.refusals;
+    m_counters.foreignReplies += found.foreignReply ? 1 : 0;
     ++m_counters.ticksSinceStatus;
+    m_busModel.tick();
     dispatch(found);
+    m_bus.inputRead();
 
     TickResult result;
     result.echoSeen = found.echoSeen;
@@ -76,11 +79,34 @@ TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     default:
         if (unread < kBacklogLimit && f_SetupButton) {
             result.write = SendSetting(&result.message);
+        } else if (unread < kBacklogLimit && !f_F_Setup_Command) {
+            result.write = SendBusRequest();
         }
         break;
     }
+    if (result.write && result.write->at(2) == protocol::kCommandRead) {
+        m_busModel.asked(result.write->at(1));
+    }
+    m_busModel.setShown(address());
     resynchroniseIfStalled(found.waiting, !input.empty());
     return result;
+}
+
+void PollSequencer::switchTo(std::uint8_t address) {
+    m_Address = address;
+    f_Command02 = true;
+    f_SetupButton = false;
+    f_F_Setup_Command = false;
+    f_Addr_Command1 = false;
+    f_Command3 = false;
+}
+
+std::optional<Frame> PollSequencer::SendBusRequest() {
+    std::optional<bus::BusRequest> request = m_bus.next(m_busModel.addresses(), address());
+    if (!request) {
+        return std::nullopt;
+    }
+    return std::move(request->frame);
 }
 
 // The reply found is decoded while it is still at the read index, then dropped.
@@ -88,7 +114,14 @@ void PollSequencer::dispatch(const protocol::ScanResult& found) {
     if (found.reply == ReplyKind::None) {
         return;
     }
+    // Credited by the address it carries: to the bus, and to the window
+    // when it is the controller shown's (or the broadcast address's).
     if (found.verified) {
+        m_bus.answered(found.from);
+        m_busModel.replied(found.from, found.reply, m_Ring);
+    }
+    const bool shown = found.from == address() || found.from == 0;
+    if (found.verified && shown) {
         if (found.reply == ReplyKind::Address) {
             m_Address = found.replyAddress;
         }
@@ -97,7 +130,7 @@ void PollSequencer::dispatch(const protocol::ScanResult& found) {
             m_counters.ticksSinceStatus = 0;
         }
         m_host.DispatchReply(found.reply, m_Ring);
-    } else if (isVerifiable(found.reply)) {
+    } else if (!found.verified && isVerifiable(found.reply)) {
         ++m_counters.checksumErrors;
     }
     m_Ring.drop(found.dropLength);

@@ -3,6 +3,8 @@
 // decides which one request, if any, goes out on the tick.
 #pragma once
 
+#include "bus/bus_model.h"
+#include "bus/bus_schedule.h"
 #include "protocol/frame_scan.h"
 #include "protocol/frames.h"
 #include "protocol/receive_ring.h"
@@ -35,6 +37,8 @@ struct LinkCounters {
     qint64 statusFrameNo = 0;
     qint64 checksumErrors = 0; // dropped because the checksum did not match
     qint64 refusals = 0;
+    // Dropped because no request waited for their address (a late answer).
+    qint64 foreignReplies = 0;
     // Ticks with the port open since the last decoded status reply (or since
     // the first opening, before any).
     qint64 ticksSinceStatus = 0;
@@ -77,6 +81,24 @@ public:
     // "Send setup": the factory transfer starts again at parameter 16.
     void requestFactorySettings();
 
+    // The bus: a scan of every address, then the controllers found polled in
+    // turn while the bus is watched, in the ticks that carry nothing else and
+    // never during a settings or factory transfer.
+    void startBusScan() { m_bus.startScan(); }
+    void cancelBusScan() { m_bus.cancelScan(); }
+    void watchBus(bool watching) { m_bus.setWatching(watching); }
+    const bus::BusSchedule& busSchedule() const { return m_bus; }
+    bus::BusModel& busModel() { return m_busModel; }
+
+    // Every later request goes to address, as after an address reply, and
+    // its device information is asked again. Writes not sent yet were meant
+    // for the controller shown so far: they are given up, never sent here.
+    void switchTo(std::uint8_t address);
+    // A write or transfer to the controller shown is still to be sent.
+    bool writesPending() const {
+        return f_SetupButton || f_F_Setup_Command || f_Addr_Command1 || f_Command3;
+    }
+
     // Low byte of the bus address used in every request but the address query.
     std::uint8_t address() const { return static_cast<std::uint8_t>(m_Address & 0xFF); }
     const LinkCounters& counters() const { return m_counters; }
@@ -88,6 +110,7 @@ private:
     std::optional<protocol::Frame> SendFactorySetting(QString* message);
     std::optional<protocol::Frame> analogWrite(QString* message);
     std::optional<protocol::Frame> addressWrite(QString* message);
+    std::optional<protocol::Frame> SendBusRequest();
     void resynchroniseIfStalled(bool waiting, bool inputArrived);
 
     SequencerHost& m_host;
@@ -105,6 +128,8 @@ private:
     bool m_factoryRefusalTold = false; // a value of this transfer did not fit
     int m_stalledTicks = 0;
     LinkCounters m_counters;
+    bus::BusSchedule m_bus;
+    bus::BusModel m_busModel;
 };
 
 } // namespace brisco::sequencer

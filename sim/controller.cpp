@@ -26,58 +26,17 @@ constexpr std::array<quint8, kParameterCount> kDelivered = {
     75, 70, 45, 55, 2,   0x05, 0xDC, 0x0B, 0xB8, 2,   0x0B, 0xB8, 95, 30, 10, 100, // set-points
     42, 2,  58, 2,  '1', '0',  100,  100,  100,  100, 0,    30};
 
-// Length of the request at the front of bytes; 0 while more bytes are needed
-// to tell, -1 when no request starts there.
-qsizetype requestLength(QByteArrayView bytes) {
-    const auto at = [bytes](int offset) {
-        return static_cast<quint8>(bytes[offset]);
-    };
-    if (at(0) != kRequestStart)
-        return -1;
-    if (bytes.size() < 3 || (at(2) == kCommandWrite && bytes.size() < 5))
-        return 0;
-    qsizetype length = -1;
-    if (at(2) == kCommandRead)
-        length = 5;
-    else if (at(2) == kCommandWrite && (at(4) == 1 || at(4) == 2))
-        length = 6 + at(4);
-    return length < 0 || bytes.size() >= length ? length : 0;
-}
-
 } // namespace
 
 Controller::Controller(const ControllerConfig& config, quint32 seed)
     : m_deviceInfo(config.deviceInfo.first(qMin(config.deviceInfo.size(), kMaxTextLength)))
     , m_address(config.address)
     , m_phase(seed % 600)
-    , m_parameters(kDelivered) {}
-
-QList<Exchange> Controller::receive(QByteArrayView bytes, double now) {
-    m_pending.append(bytes);
-    QList<Exchange> exchanges;
-    qsizetype start = 0;
-    while (start < m_pending.size()) {
-        const QByteArrayView rest = QByteArrayView(m_pending).sliced(start);
-        const qsizetype length = requestLength(rest);
-        if (length == 0)
-            break;
-        if (length < 0 || !checksumMatches(rest.first(length))) {
-            // A request may begin right behind the first byte of a bad one.
-            ++m_counters.skippedBytes;
-            ++start;
-            continue;
-        }
-        const QByteArray request = rest.first(length).toByteArray();
-        start += length;
-        if (!addressedToMe(request)) {
-            ++m_counters.ignored;
-            continue;
-        }
-        ++m_counters.accepted;
-        exchanges.append({request, answer(request, now)});
+    , m_parameters(kDelivered) {
+    for (const int parameter : {0, 1}) {
+        m_parameters[parameter] =
+            static_cast<quint8>(std::clamp(m_parameters[parameter] + config.coolingShift, 0, 255));
     }
-    m_pending.remove(0, start);
-    return exchanges;
 }
 
 bool Controller::addressedToMe(QByteArrayView request) const {

@@ -1,13 +1,13 @@
-// The virtual controller: cuts the bytes that reach it into requests, answers
-// those addressed to it and keeps its parameters. Instead of a cabinet behind
-// it, its readings drift slowly with the simulated time. It does no I/O.
+// One virtual controller: answers the requests addressed to it and keeps its
+// parameters. Instead of a cabinet behind it, its readings drift slowly with
+// the simulated time. It does no I/O; the bus it sits on cuts the bytes on
+// the line into requests.
 #pragma once
 
 #include "sim/status_fields.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 
 #include <array>
 
@@ -19,37 +19,23 @@ struct ControllerConfig {
     quint8 address = 1;
     // Sent as it stands; its last byte is the terminator that the master strips.
     QByteArray deviceInfo = kDefaultDeviceInfo;
-};
-
-struct Exchange {
-    QByteArray request;
-    QByteArray reply;
+    // Degrees added to the delivered cooling start and stop temperatures.
+    int coolingShift = 0;
 };
 
 class Controller {
 public:
-    struct Counters {
-        qint64 accepted = 0;
-        // Complete requests with a matching checksum for another address.
-        qint64 ignored = 0;
-        // Dropped one at a time while looking for a request: noise, unknown
-        // commands and frames with a bad checksum.
-        qint64 skippedBytes = 0;
-    };
-
     // The seed shifts the drift, so that runs with different seeds differ.
     Controller(const ControllerConfig& config, quint32 seed);
 
-    // Every request that bytes complete and that is addressed to this
-    // controller, each with its reply (a refusal for a request it cannot carry
-    // out). now is the simulated time in seconds.
-    QList<Exchange> receive(QByteArrayView bytes, double now);
-
-    Counters counters() const { return m_counters; }
+    // A whole request with a matching checksum: true when it is addressed to
+    // this controller, which then answers it.
+    bool addressedToMe(QByteArrayView request) const;
+    // The reply to a request addressed to this controller (a refusal for one
+    // it cannot carry out). now is the simulated time in seconds.
+    QByteArray answer(QByteArrayView request, double now);
 
 private:
-    bool addressedToMe(QByteArrayView request) const;
-    QByteArray answer(QByteArrayView request, double now);
     QByteArray write(QByteArrayView request);
     StatusFields status(double now) const;
     quint16 word(int parameter) const;
@@ -59,8 +45,6 @@ private:
     double m_phase;
     // Parameters 0..27: the set-points, then the factory values.
     std::array<quint8, 28> m_parameters;
-    QByteArray m_pending;
-    Counters m_counters;
 };
 
 } // namespace brisco::sim

@@ -1,6 +1,7 @@
 #include "sim/sim_options.h"
 #include "brisco_build.h"
 
+#include "sim/controller_bus.h"
 #include "sim/frames.h"
 
 #include <QCommandLineParser>
@@ -11,6 +12,8 @@
 namespace brisco::sim {
 
 namespace {
+
+constexpr qsizetype kMaxBusControllers = 32;
 
 const char* const kDescription = R"(Virtual TEC controller on a pseudo-terminal.
 
@@ -24,6 +27,13 @@ taken at address 0, and its answer always leaves from address 0. Requests with
 a bad checksum or for another address are ignored. Unknown read sub-commands,
 writes outside parameters 0..28 and 50, and writes of address 0 are refused
 with 21 followed by the address.
+
+With --bus, several controllers share the line, each with its own address,
+device information, cooling set-points and drift; the first is the default
+controller, the others have models and versions of their own. Each sees every
+request and only the one addressed answers. Replies given at once (the
+address query, which every controller takes at address 0, or two controllers
+given one address) collide into one frame whose checksum fails.
 
 Line faults are off by default. Percentages draw independently per reply: first
 --refuse, then --corrupt among the replies not refused. --seed makes every
@@ -43,8 +53,8 @@ read while the simulator runs:
   total <name> <count>
       on exit, for status-good, other-good, status-corrupt, other-corrupt,
       status-refused, other-refused, status-silenced, other-silenced,
-      requests-accepted, requests-ignored, bytes-skipped, bytes-echoed and
-      bytes-noise.
+      requests-accepted, requests-ignored, bytes-skipped, bytes-echoed,
+      bytes-noise and collisions.
 A master may count exactly the status lines marked good, and may show only
 values carried by one of them.)";
 
@@ -57,6 +67,10 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     parser.addVersionOption();
     parser.addOptions({
         {"address", "Bus address at start, 1..255 (default 1).", "N"},
+        {"bus",
+         "Several controllers on the line, at these distinct addresses (1..255, comma-separated, "
+         "at most 32), instead of the one of --address and --info.",
+         "LIST"},
         {"info",
          QStringLiteral("Device-information text, sent byte for byte, terminating byte included; "
                         "1..255 Latin-1 characters (default \"%1\").")
@@ -134,6 +148,23 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         !integer("delay", 0, 60000, faults.delayMs) ||
         !integer("seed", 0, 4294967295, options.seed))
         return parsed;
+    bool ok = true;
+    if (parser.isSet("bus")) {
+        if (parser.isSet("address") || parser.isSet("info")) {
+            parsed.message = QStringLiteral("--bus excludes --address and --info");
+            return parsed;
+        }
+        for (const QString& item : parser.value("bus").split(u',')) {
+            const uint address = item.toUInt(&ok);
+            if (!ok || address < 1 || address > 255 || options.bus.contains(address) ||
+                options.bus.size() == kMaxBusControllers) {
+                parsed.message = QStringLiteral(
+                    "--bus must list 1..32 distinct addresses 1..255, separated by commas");
+                return parsed;
+            }
+            options.bus.append(static_cast<quint8>(address));
+        }
+    }
     if (parser.isSet("info")) {
         const QString text = parser.value("info");
         options.controller.deviceInfo = text.toLatin1();
@@ -143,7 +174,6 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
             return parsed;
         }
     }
-    bool ok = true;
     faults.silenceSeconds = parser.isSet("silence") ? parser.value("silence").toDouble(&ok) : 0.0;
     if (!ok || !std::isfinite(faults.silenceSeconds) || faults.silenceSeconds < 0.0) {
         parsed.message = QStringLiteral("--silence must be a number of seconds, 0 or more");
@@ -163,6 +193,15 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
     options.statsPath = parser.value("stats-file");
     parsed.options = options;
     return parsed;
+}
+
+QList<ControllerConfig> lineControllers(const SimOptions& options) {
+    if (options.bus.isEmpty())
+        return {options.controller};
+    QList<ControllerConfig> controllers;
+    for (qsizetype i = 0; i < options.bus.size(); ++i)
+        controllers.append(busController(static_cast<int>(i), options.bus[i]));
+    return controllers;
 }
 
 } // namespace brisco::sim

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "sim/controller.h"
+
 #include "sim/line_faults.h"
+#include <QList>
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +15,8 @@ namespace brisco::sim {
 
 struct SimOptions {
     ControllerConfig controller;
+    // --bus: the addresses of the controllers on the line; empty for the one above.
+    QList<quint8> bus;
     FaultConfig faults;
     // Unset: the run draws its own seed.
     std::optional<quint32> seed;
@@ -31,5 +35,8 @@ struct ParsedOptions {
 };
 
 ParsedOptions parseSimOptions(const QStringList& arguments);
+
+// The controllers on the line: the one of --address and --info, or those of --bus.
+QList<ControllerConfig> lineControllers(const SimOptions& options);
 
 } // namespace brisco::sim

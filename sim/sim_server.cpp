@@ -24,7 +24,7 @@ SimServer::SimServer(const SimOptions& options, quint32 seed, QObject* parent)
     : QObject(parent)
     , m_options(options)
     , m_random(seed)
-    , m_controller(options.controller, seed)
+    , m_controllers(lineControllers(options), seed)
     , m_faults(options.faults, m_random)
     , m_terminal(new PseudoTerminal(this))
     , m_sendTimer(new QTimer(this)) {
@@ -68,13 +68,14 @@ void SimServer::finish() {
                  m_replies[group][fate]});
         }
     }
-    const Controller::Counters requests = m_controller.counters();
+    const ControllerBus::Counters requests = m_controllers.counters();
     const LineFaults::Counters line = m_faults.counters();
     totals += {{QStringLiteral("requests-accepted"), requests.accepted},
                {QStringLiteral("requests-ignored"), requests.ignored},
                {QStringLiteral("bytes-skipped"), requests.skippedBytes},
                {QStringLiteral("bytes-echoed"), line.echoBytes},
-               {QStringLiteral("bytes-noise"), line.noiseBytes}};
+               {QStringLiteral("bytes-noise"), line.noiseBytes},
+               {QStringLiteral("collisions"), requests.collisions}};
     QStringList summary;
     for (const auto& [name, count] : std::as_const(totals)) {
         writeStats(QStringLiteral("total %1 %2").arg(name).arg(count));
@@ -92,7 +93,7 @@ void SimServer::onReceived(const QByteArray& bytes) {
     const double time = now();
     trace(QStringLiteral("rx"), bytes);
     m_faults.requestReceived(bytes, time);
-    for (const Exchange& exchange : m_controller.receive(bytes, time)) {
+    for (const Exchange& exchange : m_controllers.receive(bytes, time)) {
         trace(QStringLiteral("req"), exchange.request);
         m_faults.replyReady(exchange.reply, time);
     }

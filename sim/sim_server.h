@@ -1,12 +1,12 @@
-// Runs the virtual controller on a pseudo-terminal in real time: feeds it what
-// the master writes, sends its replies through the line faults and keeps the
+// Runs the virtual controllers on a pseudo-terminal in real time: feeds them what
+// the master writes, sends their replies through the line faults and keeps the
 // trace and the stats file:
 //   # brisco-sim stats 1
 //   <seconds> <kind> <fate> <hex bytes>     one line per reply, as it goes out
 //   total <name> <count>                    one line per counter, on exit
 #pragma once
 
-#include "sim/controller.h"
+#include "sim/controller_bus.h"
 #include "sim/line_faults.h"
 #include "sim/sim_options.h"
 
@@ -46,7 +46,7 @@ private:
 
     SimOptions m_options;
     std::mt19937 m_random;
-    Controller m_controller;
+    ControllerBus m_controllers;
     LineFaults m_faults;
     QFile m_statsFile;
     // Replies by fate: status replies first, then all others.

@@ -1,18 +1,53 @@
 // Writes pictures of the windows for the README: the main window empty after
 // start and live after a status reply with "Copy set" pressed, the
-// access-code window, the factory window after a factory reply, and the
-// dialogs and messages of the set-point files.
+// access-code window, the factory window after a factory reply, the dialogs
+// and messages of the set-point files, the bus window with three controllers
+// of which one stopped answering, and the main window once it follows
+// another of them.
 // Usage: shoot_main_form DIR
 #include "form_fixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTableView>
 
 namespace {
 
 QByteArray liveStatusReply() {
     return framed(hex("06 01 0F 00 1E 4B 46 2D 37 02 05 DC 0B B8 02 0B B8 5F 1E 0A 64 07 10 01 "
                       "04 9C 64 96 39 01 E4 0B 9A 0B C2"));
+}
+
+// Three controllers on the bus answer what they are asked, each with values
+// of its own; 7 falls silent after the first ticks.
+void answerBus(FormFixture& f, int ticks) {
+    for (int tick = 0; tick < ticks; ++tick) {
+        f.tick();
+        if (f.port->written.isEmpty()) {
+            continue;
+        }
+        const QByteArray request = f.port->written.takeLast();
+        f.port->written.clear();
+        const int address = request[1];
+        const int index = address == 1 ? 0 : address == 3 ? 1 : address == 7 ? 2 : -1;
+        if (index < 0 || (address == 7 && tick > 60)) {
+            continue;
+        }
+        static const char* const kInfo[] = {"TEC-48/1.0/VA2.1/", "TEC-24/1.1/VA2.2/",
+                                            "TEC-60/1.2/VA2.3/"};
+        if (request[3] == 2) {
+            f.port->feed(deviceInfoReply(kInfo[index], address));
+        } else if (request[3] == 0) {
+            QByteArray reply = liveStatusReply().chopped(1);
+            reply[1] = char(address);
+            reply[5] = char(75 + index);       // cooling start
+            reply[22] = char(index == 2);      // general alarm
+            reply[25] = char(150 + 7 * index); // inner temperature
+            reply[26] = char(100 - 9 * index); // outer temperature
+            reply[30] = char(0xE4 - 5 * index);
+            f.port->feed(framed(reply));
+        }
+    }
 }
 
 bool save(QWidget* window, const QString& path) {
@@ -91,5 +126,17 @@ int main(int argc, char* argv[]) {
     auto* factory = f.window(QStringLiteral("F_Setup_Form"));
     factory->findChild<QLineEdit*>(QStringLiteral("S_H_Fan_Text"))->setText(QStringLiteral("45"));
     saved &= save(factory, out.filePath(QStringLiteral("f_setup_form.png")));
+
+    FormFixture bus;
+    bus.show();
+    bus.openPort();
+    bus.button(QStringLiteral("ScanBus_Command"))->click();
+    answerBus(bus, 120);
+    QWidget* busWindow = bus.window(QStringLiteral("Bus_Form"));
+    saved &= save(busWindow, out.filePath(QStringLiteral("bus_window.png")));
+    bus.find<QTableView>(QStringLiteral("Bus_Table"))->selectRow(1);
+    bus.button(QStringLiteral("Monitor_Command"))->click();
+    answerBus(bus, 8);
+    saved &= save(bus.form.get(), out.filePath(QStringLiteral("main_form_switched.png")));
     return saved && dialogs.isEmpty() ? 0 : 1;
 }

@@ -18,3 +18,7 @@ bool askQuestion(QWidget* parent, const QString& text);
 // The same box, shown once the current handler has returned, for handlers
 // that must not wait for the operator (the poll tick).
 void postMessage(QWidget* parent, const QString& text);
+
+// A question in the same manner: the text, the OK button captioned go (what
+// it does) and Cancel. True when the operator chose OK.
+bool askMessage(QWidget* parent, const QString& text, const QString& go);

@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -82,6 +83,35 @@ private slots:
         QVERIFY(counters.statusFrameNo <= goodSent && counters.statusFrameNo >= goodSent - 1);
         QVERIFY(counters.checksumErrors <= corruptSent &&
                 counters.checksumErrors >= corruptSent - 1);
+    }
+
+    // Three controllers on an echoing line: the scan finds them, the window
+    // follows 7, and a set-point sent then reaches 7 and only 7.
+    void busSession() {
+        LiveForm live;
+        QVERIFY(live.startAndOpen({"--seed", "4", "--echo", "--bus", "1,3,7"}));
+        live.button("ScanBus_Command")->click();
+        auto* table = live.form->findChild<QTableView*>("Bus_Table");
+        QTRY_COMPARE_WITH_TIMEOUT(table->window()->findChild<QLabel*>("BusProgress_Text")->text(),
+                                  "3 controllers found", 3 * kTimeout);
+        QCOMPARE(table->model()->index(2, 0).data().toString(), "7");
+        table->selectRow(2);
+        live.button("Monitor_Command")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(live.text("TextBox1"), "TEC-60", kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(live.text("TECcoolStart_Text"), "37", kTimeout);
+        live.button("Copy_Command")->click();
+        live.edit("S_TempMax_Text")->setText("61");
+        live.button("Setup_Command")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(live.text("TempMax_Text"), "61", kTimeout);
+        QVERIFY(live.sim.stop());
+        QSet<QString> tempMax; // offset 17 of the good status replies, by address
+        for (const SentReply& reply : live.sim.sentReplies()) {
+            if (reply.kind == "status" && reply.fate == "good") {
+                tempMax
+                    << QStringLiteral("%1:%2").arg(int(reply.bytes[1])).arg(int(reply.bytes[17]));
+            }
+        }
+        QCOMPARE(tempMax, (QSet<QString>{"1:95", "3:95", "7:95", "7:101"}));
     }
 };
 

@@ -154,6 +154,9 @@ private slots:
         QTest::newRow("reply, sub-command 9") << hex("06 01 0F 09 00") << 3 << false << false;
         QTest::newRow("reply, command 99") << hex("06 01 63 00 00") << 3 << false << false;
         QTest::newRow("reply to address 7") << hex("06 07 0F 00 00") << 1 << false << false;
+        // Whole once it is all there and sound, so that its data are not taken for frames.
+        QTest::newRow("sound reply from 7") << hex("06 07 0F 01 01 07 25") << 7 << false << false;
+        QTest::newRow("damaged reply from 7") << hex("06 07 0F 01 01 07 24") << 1 << false << false;
         QTest::newRow("device information, L 123") << hex("06 01 0F 02 7B") << 1 << false << false;
     }
     void scanDrops() {

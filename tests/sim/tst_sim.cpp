@@ -1,6 +1,7 @@
 // The virtual controller against bytes written out by hand; its line faults.
-#include "sim/controller.h"
+#include "sim/controller_bus.h"
 #include "sim/line_faults.h"
+#include "sim/sim_options.h"
 #include "test_bytes.h"
 
 #include <QRegularExpression>
@@ -19,8 +20,10 @@ private slots:
         // The replies in order as far as they are fixed, and their length in all.
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<int>("length");
-        const auto row = [](const char* name, const char* requests, const char* head, int length) {
-            QTest::newRow(name) << hex(requests) << hex(head) << length;
+        QTest::addColumn<QList<quint8>>("bus"); // none: the single controller
+        const auto row = [](const char* name, const char* requests, const char* head, int length,
+                            const QList<quint8>& bus = {}) {
+            QTest::newRow(name) << hex(requests) << hex(head) << length << bus;
         };
         row("device info", "05010F0217", "06010F0211 5445432D34382F312E302F5641322E312F", 23);
         row("set-points of one and two bytes", "05011E00014166 05011E050203E816 05010F0015",
@@ -35,19 +38,28 @@ private slots:
             "1501 1501 1501 06010F001E", 42);
         row("broadcast poll ignored", "05000F0014", "", 0);
         row("noise, a poll cut short", "00FF06150F1E 05010F00 05010F0015 AA55", "06010F001E", 36);
+        // Each its own device information and cooling set-points; the
+        // address query that all take collides; nobody is at 5.
+        row("bus 1, 3 and 7", "05030F0219 05050F001B 05070F001B",
+            "06030F0211 5445432D32342F312E312F5641322E322F E0 06070F001E4D48", 59, {1, 3, 7});
+        row("bus, the address query collides", "05000F0115", "06000F010107E1", 7, {1, 3, 7});
     }
     void answers() {
         QFETCH(QByteArray, requests);
         QFETCH(QByteArray, head);
         QFETCH(int, length);
+        QFETCH(QList<quint8>, bus);
+        SimOptions options;
+        options.bus = bus;
         // Fed at once and one byte at a time, the same bytes get the same replies.
         for (const qsizetype piece : {requests.size(), qsizetype(1)}) {
-            Controller controller({}, 0);
+            ControllerBus controller(lineControllers(options), 0);
             QByteArray replies;
             for (qsizetype at = 0; at < requests.size(); at += piece) {
                 for (const Exchange& exchange : controller.receive(requests.mid(at, piece), 9)) {
                     const QByteArray& reply = exchange.reply;
-                    QVERIFY(reply.size() == 2 || framed(reply.chopped(1)) == reply);
+                    QCOMPARE(reply.size() == 2 || framed(reply.chopped(1)) == reply,
+                             controller.counters().collisions == 0);
                     replies += reply;
                 }
             }
