@@ -92,7 +92,11 @@ class HearingPlugin : public QAccessibleBridgePlugin {
     Q_PLUGIN_METADATA(IID QAccessibleBridgeFactoryInterface_iid FILE "hearing.json")
 
 public:
-    QAccessibleBridge* create(const QString&) override { return new Hearing; }
+    // Qt never deletes a bridge: one for the whole run.
+    QAccessibleBridge* create(const QString&) override {
+        static Hearing bridge;
+        return &bridge;
+    }
 };
 
 // What was heard since the last look that matches the pattern.
