@@ -455,8 +455,8 @@ private slots:
 
     // What every window shows is what assistive technology reads, as it
     // changes: after start, with lamps lit, boxes filled and the access code
-    // half typed, then with the factory and trends windows open and the
-    // link gone stale.
+    // half typed, then with the factory, trends, events and bus windows open
+    // and the link gone stale.
     void heardAsShown() {
         FormFixture f;
         QStringList lit; // each lamp that changes colour tells its new value and name
@@ -471,8 +471,9 @@ private slots:
                    "tick; click F_Setup_Command; type Password_TextBox KT5; "
                    "checked Option1 0",
                lit},
-              {"type Password_TextBox 08; click CheckBox1; click Trends_Command; " + reply +
-                   "tick 13",
+              {"type Password_TextBox 08; click CheckBox1; click Trends_Command; "
+               "click Events_Command; click ScanBus_Command; " +
+                   reply + "tick 13",
                {}}}) {
             heard("");
             f.run(steps);

@@ -2,6 +2,8 @@
 // the controllers found, and the main window following one of them.
 #include "app/form_fixture.h"
 
+#include "record/session_log.h"
+
 #include <QLabel>
 #include <QTableView>
 
@@ -38,8 +40,18 @@ private slots:
         f.run("click Monitor_Command; shows TextBox1; shows Temp1_Text; shows DCVlow_Text; "
               "shows AddrText2 3; "
               "lamps 0000000000000000000000; tick 4; wrote 05 03 0F 02 19; wrote 05 07 0F 00 1B; "
-              "wrote 05 03 0F 00 17; wrote 05 01 0F 00 15; shows Temp1_Text; " +
-              feed(statusReply({{25, 130}, {31, 11}, {32, 184}, {33, 0}, {34, 0}}, 3)) +
+              "wrote 05 03 0F 00 17; wrote 05 01 0F 00 15; shows Temp1_Text");
+        // Nothing of 1 is saved as the set of 3, and the switch is in the events.
+        QVERIFY(!f.form->saveSetPoints(QStringLiteral("/nonexistent/set.json")));
+        QCOMPARE(f.messages.texts.value(f.checkedMessages++),
+                 "No status reply has come yet: there are no set-points to save.");
+        const EventLog* events = f.form->sessionLog()->events();
+        QStringList told;
+        for (int row = 0; row < events->rowCount(); ++row) {
+            told << events->at(row).what + ": " + events->at(row).from + " > " + events->at(row).to;
+        }
+        QVERIFY2(told.contains("Controller monitored: 1 > 3"), qPrintable(told.join('\n')));
+        f.run(feed(statusReply({{25, 130}, {31, 11}, {32, 184}, {33, 0}, {34, 0}}, 3)) +
               "; tick; shows Temp1_Text 25; shows IntFanSpeed_Text  3000; click Copy_Command; "
               "set S_TempMax_Text 61; "
               "click Setup_Command");
