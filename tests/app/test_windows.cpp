@@ -480,6 +480,10 @@ private slots:
             QCOMPARE(unheard().join(u'\n'), QString());
             QCOMPARE(heard("StatusBox.* 800[ce]"), lamps);
         }
+        // A lamp is heard with its group and caption.
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.find("StatusBox14"))
+                     ->text(QAccessible::Name),
+                 "Alerts Low temp, red");
     }
 
     // Three seconds without a good status reply: the line says so in a

@@ -121,6 +121,8 @@ private slots:
         const QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(lamp.get());
         QCOMPARE(heard->text(QAccessible::Name), colour);
         QCOMPARE(heard->text(QAccessible::Value), colour);
+        lamp->setAccessibleName(QStringLiteral("High temp")); // the host's caption
+        QCOMPARE(heard->text(QAccessible::Name), "High temp, " + colour);
         QVERIFY(assign(lamp.get(), 1));
         QCOMPARE(lamp->property("lastError").toByteArray(), "NoError");
     }
