@@ -1,7 +1,7 @@
 #include "app/trends_window.h"
 
 #include "app/events_window.h"
-#include "app/file_places.h"
+#include "widgets/file_places.h"
 #include "record/event_csv.h"
 #include "record/event_log.h"
 #include "record/session_log.h"

@@ -1,8 +1,8 @@
 #include "widgets/set_file_dialogs.h"
 
+#include "widgets/file_places.h"
 #include "widgets/message_box.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -19,8 +19,7 @@ QString what(SetPointFile::Kind kind) {
 
 QString ask(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode,
             const QString& suggestedName) {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QFileDialog dialog(parent, title, QDir(documents).exists() ? documents : QDir::homePath());
+    QFileDialog dialog(parent, title, folderFor(QStandardPaths::DocumentsLocation));
     dialog.setObjectName(QStringLiteral("FileDialog"));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile

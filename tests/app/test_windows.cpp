@@ -5,6 +5,7 @@
 #include "form_fixture.h"
 
 #include "settings/setpoint_table.h"
+#include "widgets/file_places.h"
 
 #include <QAccessibleBridge>
 #include <QAccessibleBridgePlugin>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -481,9 +483,9 @@ private slots:
             QCOMPARE(heard("StatusBox.* 800[ce]"), lamps);
         }
         // A lamp is heard with its group and caption.
-        QCOMPARE(QAccessible::queryAccessibleInterface(f.find("StatusBox14"))
-                     ->text(QAccessible::Name),
-                 "Alerts Low temp, red");
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(f.find("StatusBox14"))->text(QAccessible::Name),
+            "Alerts Low temp, red");
     }
 
     // Three seconds without a good status reply: the line says so in a
@@ -524,6 +526,17 @@ private slots:
                  QStringLiteral("COM1 — /dev/fake1: the adapter is gone, the port was closed"));
         QCOMPARE(heard("Link_Text"), announced);
         QVERIFY(greyed(f, "Temp1_Text"));
+    }
+
+    // File dialogs open in Documents, else, where there is none, at home.
+    void dialogsStartInDocuments() {
+        const QTemporaryDir home;
+        const auto restore =
+            qScopeGuard([previous = qgetenv("HOME")] { qputenv("HOME", previous); });
+        qputenv("HOME", home.path().toLocal8Bit());
+        QCOMPARE(folderFor(QStandardPaths::DocumentsLocation), home.path());
+        QVERIFY(QDir(home.path()).mkdir("Documents"));
+        QCOMPARE(folderFor(QStandardPaths::DocumentsLocation), home.filePath("Documents"));
     }
 
     // A save that cannot be finished leaves the file that was there whole,

@@ -1,4 +1,4 @@
-#include "app/file_places.h"
+#include "widgets/file_places.h"
 
 #include <QDir>
 #include <QFileDialog>

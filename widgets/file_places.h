@@ -1,5 +1,5 @@
-// The file dialogs of the session tools: where they open, and the suffix a
-// name gets when the operator typed none.
+// The file dialogs of the windows: where they open, and the suffix a name
+// gets when the operator typed none.
 #pragma once
 
 #include <QStandardPaths>
