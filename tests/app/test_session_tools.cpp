@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QAccessibleTableInterface>
 #include <QChartView>
+#include <QDateTimeAxis>
 #include <QLineSeries>
 #include <QTemporaryDir>
 
@@ -111,11 +112,19 @@ private slots:
         f.button("Trends_Command")->click();
         QWidget* trends = f.window("TrendsWindow");
         QVERIFY(trends->isVisible() && !trends->isModal());
+        QCoreApplication::processEvents(); // shown and laid out: no redraw pending
         QCOMPARE(stretches(trends, "Inner"), (QList<QList<qreal>>{{0.5, 1}, {1.5}}));
         f.port->feed(statusReply({{25, 84}}));
         f.tick();
         QCoreApplication::processEvents(); // the plots follow once the tick is over
         QCOMPARE(stretches(trends, "Inner"), (QList<QList<qreal>>{{0.5, 1}, {1.5, 2}}));
+        // Live, the time axis ends with the latest reply, however late.
+        const QDateTime later = QDateTime::currentDateTime().addSecs(600);
+        f.form->sessionLog()->statusDecoded(later, display::StatusValues{});
+        QCoreApplication::processEvents();
+        const auto* time = static_cast<QDateTimeAxis*>(
+            trends->findChild<QChartView*>()->chart()->axes(Qt::Horizontal).constFirst());
+        QCOMPARE(time->max(), later);
         f.form->close();
         QVERIFY(!trends->isVisible());
     }
