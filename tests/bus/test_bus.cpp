@@ -205,7 +205,10 @@ private slots:
             polls << QStringLiteral("%1: 05 01 0F 00 15").arg(tick);
         }
         QCOMPARE(line.runTo(460), polls);
-        // Not asked, not stale.
+        // Not asked, not stale; asked again, not stale while its answer may come.
+        QCOMPARE(line.rows()[1].section(u'|', 8), "99 s ago|live");
+        line.sequencer.watchBus(true);
+        QCOMPARE(line.runTo(461), QStringList{"461: 05 03 0F 00 17"});
         QCOMPARE(line.rows()[1].section(u'|', 8), "99 s ago|live");
     }
 
