@@ -1,10 +1,10 @@
 #include "app/link_line.h"
 
 #include "app/events_window.h"
-#include "widgets/file_places.h"
 #include "app/trends_window.h"
 #include "record/event_log.h"
 #include "record/session_log.h"
+#include "widgets/file_places.h"
 #include "widgets/message_box.h"
 
 #include <QAccessible>

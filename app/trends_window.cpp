@@ -1,11 +1,11 @@
 #include "app/trends_window.h"
 
 #include "app/events_window.h"
-#include "widgets/file_places.h"
 #include "record/event_csv.h"
 #include "record/event_log.h"
 #include "record/session_log.h"
 #include "record/status_csv.h"
+#include "widgets/file_places.h"
 #include "widgets/message_box.h"
 
 #include <QChart>
