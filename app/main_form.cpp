@@ -75,16 +75,10 @@ void Main_Form::Form_Unload() {
     }
 }
 
-// The other windows end with this one, and the program with them.
+// The other windows end with this one, and the program with them: the
+// access code, the factory values, the trends, events, replays and the bus.
 void Main_Form::closeEvent(QCloseEvent* event) {
     Form_Unload();
-    for (QWidget* window :
-         {static_cast<QWidget*>(m_Password_Form), static_cast<QWidget*>(m_F_Setup_Form)}) {
-        if (window) {
-            window->close();
-        }
-    }
-    // The session tools' windows too: trends, events, replays and the bus.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child->isWindow()) {
             child->close();

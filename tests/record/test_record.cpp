@@ -292,6 +292,24 @@ private slots:
         QCOMPARE(*std::max_element(ys.begin(), ys.end()), lowHighStretches[1]);
     }
 
+    // An hour at most, and never more samples than an hour of replies.
+    void trendStoreBounded_data() {
+        QTest::addColumn<int>("everyMs");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("one every two seconds") << 2000 << 1801;
+        QTest::newRow("four a second") << 250 << 3600;
+    }
+    void trendStoreBounded() {
+        QFETCH(int, everyMs);
+        QFETCH(int, kept);
+        TrendStore store;
+        for (int i = 0; i < 20000; ++i) {
+            store.append(qint64(i) * everyMs, StatusValues{});
+        }
+        QCOMPARE(int(store.samples().size()), kept);
+        QCOMPARE(store.samples().back().time, qint64(19999) * everyMs);
+    }
+
     // A write frame told as the parameter, the box it shows in, the value.
     void writes_data() {
         QTest::addColumn<QByteArray>("frame");
