@@ -13,7 +13,6 @@
 #include <QChartView>
 #include <QDateTimeAxis>
 #include <QLineSeries>
-#include <QTemporaryDir>
 
 using namespace brisco;
 

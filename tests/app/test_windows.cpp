@@ -10,12 +10,9 @@
 #include <QAccessibleBridge>
 #include <QAccessibleBridgePlugin>
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 
 #include <csignal>
 #include <sys/resource.h>

@@ -293,21 +293,15 @@ private slots:
     }
 
     // An hour at most, and never more samples than an hour of replies.
-    void trendStoreBounded_data() {
-        QTest::addColumn<int>("everyMs");
-        QTest::addColumn<int>("kept");
-        QTest::newRow("one every two seconds") << 2000 << 1801;
-        QTest::newRow("four a second") << 250 << 3600;
-    }
     void trendStoreBounded() {
-        QFETCH(int, everyMs);
-        QFETCH(int, kept);
-        TrendStore store;
-        for (int i = 0; i < 20000; ++i) {
-            store.append(qint64(i) * everyMs, StatusValues{});
+        for (const auto& [everyMs, kept] : {std::pair{2000, 1801}, std::pair{250, 3600}}) {
+            TrendStore store;
+            for (int i = 0; i < 20000; ++i) {
+                store.append(qint64(i) * everyMs, StatusValues{});
+            }
+            QCOMPARE(int(store.samples().size()), kept);
+            QCOMPARE(store.samples().back().time, qint64(19999) * everyMs);
         }
-        QCOMPARE(int(store.samples().size()), kept);
-        QCOMPARE(store.samples().back().time, qint64(19999) * everyMs);
     }
 
     // A write frame told as the parameter, the box it shows in, the value.
