@@ -1,6 +1,6 @@
 #include "app/lamp_library.h"
 #include "app/main_form.h"
-#include "app/serial_comm_port.h"
+#include "port/serial_comm_port.h"
 #include "app/signal_quit.h"
 #include "app/trends_window.h"
 #include "brisco_build.h"

@@ -1,7 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/bus_window.h"
-#include "app/comm_port.h"
+#include "port/comm_port.h"
 #include "app/link_line.h"
 #include "display/status_decoder.h"
 #include "display/status_values.h"

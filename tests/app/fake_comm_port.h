@@ -2,7 +2,7 @@
 // bytes in pieces and read back every block the program wrote.
 #pragma once
 
-#include "app/comm_port.h"
+#include "port/comm_port.h"
 
 #include <QList>
 #include <QSet>

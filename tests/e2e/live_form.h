@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/main_form.h"
-#include "app/serial_comm_port.h"
+#include "port/serial_comm_port.h"
 #include "display/status_decoder.h"
 #include "lamp_library_for_tests.h"
 

@@ -1,6 +1,6 @@
-#include "app/serial_comm_port.h"
+#include "port/serial_comm_port.h"
 
-#include "app/port_names.h"
+#include "port/port_names.h"
 
 #include <QSerialPortInfo>
 
@@ -66,13 +66,13 @@ QString SerialCommPort::deviceName(int number) const {
     const QString override =
         qEnvironmentVariable(qPrintable(QStringLiteral("BRISCO_COM%1").arg(number)));
     if (!override.isEmpty()) {
-        return brisco::app::devicePathFor(number, override, {});
+        return brisco::port::devicePathFor(number, override, {});
     }
     QStringList devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         devices.append(info.systemLocation());
     }
-    return brisco::app::devicePathFor(number, {}, brisco::app::orderSerialDevices(devices));
+    return brisco::port::devicePathFor(number, {}, brisco::port::orderSerialDevices(devices));
 }
 
 void SerialCommPort::onError(QSerialPort::SerialPortError error) {

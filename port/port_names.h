@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace brisco::app {
+namespace brisco::port {
 
 // USB adapters (ttyUSB*, ttyACM*) first, then the others, each in name order.
 QStringList orderSerialDevices(QStringList devicePaths);
@@ -14,4 +14,4 @@ QStringList orderSerialDevices(QStringList devicePaths);
 // ordered devices. Empty when there is none.
 QString devicePathFor(int number, const QString& override, const QStringList& orderedDevices);
 
-} // namespace brisco::app
+} // namespace brisco::port

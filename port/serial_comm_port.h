@@ -2,7 +2,7 @@
 // stop bit, no flow control, raw bytes.
 #pragma once
 
-#include "app/comm_port.h"
+#include "port/comm_port.h"
 
 #include <QSerialPort>
 

@@ -1,10 +1,10 @@
-#include "app/port_names.h"
+#include "port/port_names.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 
-namespace brisco::app {
+namespace brisco::port {
 
 namespace {
 
@@ -76,4 +76,4 @@ QString devicePathFor(int number, const QString& override, const QStringList& or
 #endif
 }
 
-} // namespace brisco::app
+} // namespace brisco::port
