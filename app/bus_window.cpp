@@ -2,6 +2,7 @@
 
 #include "bus/bus_model.h"
 #include "bus/bus_schedule.h"
+#include "station/station.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -48,9 +49,10 @@ void name(QWidget* widget, const QString& objectName, const QString& spokenName)
 
 } // namespace
 
-BusWindow::BusWindow(BusModel& model, QWidget* parent)
+BusWindow::BusWindow(brisco::station::Station& station, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_model(model)
+    , m_station(station)
+    , m_model(station.sequencer().busModel())
     , m_progress(new QLabel)
     , m_table(new QTableView)
     , m_scan(new QPushButton)
@@ -67,15 +69,16 @@ BusWindow::BusWindow(BusModel& model, QWidget* parent)
     m_monitor->setAccessibleDescription(m_monitor->objectName());
     m_monitor->setEnabled(false);
 
-    m_table->setModel(&model);
-    m_table->setItemDelegate(new RowLook(model, m_table));
+    m_table->setModel(&m_model);
+    m_table->setItemDelegate(new RowLook(m_model, m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     // Fitted when a controller is found, not on every refresh, which would
     // measure every cell again four times a second.
-    connect(&model, &QAbstractItemModel::rowsInserted, this, &BusWindow::fitColumns);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &BusWindow::fitColumns);
+    connect(&m_station, &brisco::station::Station::ticked, this, &BusWindow::showScan);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -93,7 +96,7 @@ BusWindow::BusWindow(BusModel& model, QWidget* parent)
     connect(m_table, &QTableView::doubleClicked, this, &BusWindow::Monitor_Command_Click);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_monitor->setEnabled(m_table->selectionModel()->hasSelection()); });
-    showScan(false, 0, 0);
+    showScan();
 }
 
 // Every column in sight, the window wider where a new row needs it.
@@ -110,7 +113,20 @@ void BusWindow::fitColumns() {
                              m_table->verticalScrollBar()->sizeHint().width());
 }
 
-void BusWindow::showScan(bool scanning, int scanned, qint64 dropped) {
+void BusWindow::scan() {
+    auto& sequencer = m_station.sequencer();
+    if (!sequencer.busSchedule().scanning()) {
+        sequencer.startBusScan();
+    }
+    sequencer.watchBus(true);
+    showScan();
+}
+
+void BusWindow::showScan() {
+    const auto& schedule = m_station.sequencer().busSchedule();
+    const bool scanning = schedule.scanning();
+    const int scanned = schedule.scanned();
+    const qint64 dropped = m_station.counters().foreignReplies;
     m_scanning = scanning;
     m_scan->setText(scanning ? QStringLiteral("Cancel scan") : QStringLiteral("Scan again"));
     const int found = m_model.rowCount();
@@ -134,13 +150,16 @@ void BusWindow::Monitor_Command_Click() {
 
 void BusWindow::BusScan_Command_Click() {
     if (m_scanning) {
-        emit cancelScanRequested();
-    } else {
-        emit scanRequested();
+        m_station.sequencer().cancelBusScan();
+        showScan();
+    } else if (m_station.isOpen()) {
+        scan();
     }
 }
 
+// The controllers found are no longer polled in turn.
 void BusWindow::closeEvent(QCloseEvent* event) {
-    emit closed();
+    m_station.sequencer().cancelBusScan();
+    m_station.sequencer().watchBus(false);
     event->accept();
 }

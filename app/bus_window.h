@@ -1,6 +1,7 @@
 // The bus window: the controllers found on the line, one row each, the
 // progress of the scan, and the way to make the main window follow one of
-// them. It only shows the bus model and says what the operator chose.
+// them. It shows the station's bus model, starts and cancels the scan, and
+// keeps the controllers found polled in turn while it is open.
 #pragma once
 
 #include <QWidget>
@@ -14,25 +15,28 @@ class QTableView;
 namespace brisco::bus {
 class BusModel;
 }
+namespace brisco::station {
+class Station;
+}
 
 class BusWindow : public QWidget {
     Q_OBJECT
 
 public:
-    BusWindow(brisco::bus::BusModel& model, QWidget* parent = nullptr);
+    BusWindow(brisco::station::Station& station, QWidget* parent = nullptr);
 
+    // A scan from address 1, unless one runs; the controllers found are
+    // polled in turn from now on.
+    void scan();
     // "Scanning 7 of 20" while a scan runs, else what it found; and the
     // replies dropped because nobody waited for them.
-    void showScan(bool scanning, int scanned, qint64 dropped);
+    void showScan();
 
     void Monitor_Command_Click();
     void BusScan_Command_Click();
 
 signals:
     void monitorRequested(std::uint8_t address);
-    void scanRequested();
-    void cancelScanRequested();
-    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -40,6 +44,7 @@ protected:
 private:
     void fitColumns();
 
+    brisco::station::Station& m_station;
     brisco::bus::BusModel& m_model;
     QLabel* m_progress;
     QTableView* m_table;

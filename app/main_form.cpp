@@ -1,16 +1,15 @@
 #include "app/main_form.h"
 
 #include "app/bus_window.h"
-#include "port/comm_port.h"
 #include "app/link_line.h"
 #include "display/status_decoder.h"
 #include "display/status_values.h"
 #include "display/text_forms.h"
 #include "factory/f_setup_form.h"
 #include "factory/password_form.h"
+#include "port/comm_port.h"
 #include "protocol/device_info.h"
 #include "record/session_log.h"
-#include "record/write_event.h"
 #include "settings/entry_rules.h"
 #include "widgets/message_box.h"
 #include "widgets/set_file_dialogs.h"
@@ -42,13 +41,12 @@ int portNumberOf(const QString& portName) {
 
 Main_Form::Main_Form(std::unique_ptr<CommPort> port, const LampFactory& createLamp, QWidget* parent)
     : QWidget(parent)
-    , m_MSComm1(port.release())
-    , m_sessionLog(new SessionLog(this)) {
-    m_MSComm1->setParent(this);
-    m_MSComm1->setObjectName(QStringLiteral("MSComm1"));
-    connect(m_MSComm1, &CommPort::lost, this, &Main_Form::onPortLost);
-
+    , m_station(new station::Station(std::move(port), this))
+    , m_MSComm1(&m_station->port())
+    , m_sequencer(m_station->sequencer()) {
+    m_station->setBoxes(this);
     buildLayout(createLamp);
+    connectStation();
 
     m_Timer1 = new QTimer(this);
     m_Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -61,6 +59,24 @@ Main_Form::Main_Form(std::unique_ptr<CommPort> port, const LampFactory& createLa
 
 Main_Form::~Main_Form() {
     Form_Unload();
+    // The station outlives the window's own members: it asks nothing of them now.
+    m_station->setBoxes(nullptr);
+    disconnect(m_station, nullptr, this, nullptr);
+}
+
+// What the station hands on of the controller followed goes into the boxes.
+void Main_Form::connectStation() {
+    connect(m_station, &station::Station::portLost, this, &Main_Form::onPortLost);
+    connect(m_station, &station::Station::statusReceived, this, &Main_Form::DecodeStatusFrame);
+    connect(m_station, &station::Station::deviceInfoReceived, this, &Main_Form::DecodeDeviceInfo);
+    connect(m_station, &station::Station::addressReceived, this, [this](std::uint8_t address) {
+        field("AddrText2")->setText(QString::number(address));
+    });
+    // A reply that comes before the factory window was ever shown fills it hidden.
+    connect(m_station, &station::Station::factoryReceived, this,
+            [this](const settings::FactoryReadback& readback) {
+                factoryForm()->showReadback(readback);
+            });
 }
 
 // The ring, the address and the request flags start in the sequencer.
@@ -99,18 +115,12 @@ void Main_Form::CommPort_ToggleButton_Click() {
     if (m_CommPortNo > 0) {
         if (m_CommPort_ToggleButton->text() == kOpenComm) {
             m_MSComm1->setPortNumber(portNumberOf(m_CommPortText->text()));
-            // A port taken by another program since the scan stays closed.
-            if (m_MSComm1->open()) {
+            if (m_station->open()) {
                 m_CommPort_ToggleButton->setText(kStopComm);
-                logEvent(portTitle(), QStringLiteral("closed"), QStringLiteral("open"));
-            } else {
-                logEvent(portTitle(), QStringLiteral("closed"),
-                         QStringLiteral("could not be opened"));
             }
         } else {
             m_CommPort_ToggleButton->setText(kOpenComm);
-            m_MSComm1->close();
-            logEvent(portTitle(), QStringLiteral("open"), QStringLiteral("closed"));
+            m_station->close();
         }
     }
     m_CommPort_ToggleButton->setChecked(m_CommPort_ToggleButton->text() == kStopComm);
@@ -118,14 +128,8 @@ void Main_Form::CommPort_ToggleButton_Click() {
     showLink();
 }
 
-// A scan needs the line; the polls in turn resume when it is open again.
 void Main_Form::showPortOpen() {
-    const bool open = m_MSComm1->isOpen();
-    m_ScanBus_Command->setEnabled(open);
-    if (!open) {
-        m_sequencer.cancelBusScan();
-    }
-    showBus();
+    m_ScanBus_Command->setEnabled(m_MSComm1->isOpen());
 }
 
 void Main_Form::CommPortVScroll_Change() {
@@ -150,7 +154,6 @@ void Main_Form::showSelectedPort() {
 }
 
 void Main_Form::onPortLost() {
-    logEvent(portTitle(), QStringLiteral("open"), QStringLiteral("lost, the adapter is gone"));
     m_CommPort_ToggleButton->setText(kOpenComm);
     m_CommPort_ToggleButton->setChecked(false);
     showPortOpen();
@@ -167,18 +170,6 @@ void Main_Form::showLink(bool lost) {
         state.port += QStringLiteral(", address %1").arg(m_sequencer.address());
     }
     m_linkLine->showLink(state);
-    const bool stale = state.open && state.counters.stale();
-    if (stale != m_linkStale && state.open) {
-        const QString live = QStringLiteral("replies coming");
-        const QString none = QStringLiteral("no reply for %1 s")
-                                 .arg(state.counters.ticksSinceStatus / (1000 / kTickMilliseconds));
-        const QString before = state.counters.statusFrameNo == 0
-                                   ? QStringLiteral("waiting for the first reply")
-                                   : live;
-        logEvent(QStringLiteral("Link"), stale ? before : QStringLiteral("no reply"),
-                 stale ? none : live);
-    }
-    m_linkStale = stale;
     const bool live = state.open && !state.counters.stale();
     if (live == m_shownLive) {
         return;
@@ -277,13 +268,14 @@ settings::SetPointFile Main_Form::plate() const {
 }
 
 std::optional<settings::SetPointFile> Main_Form::reportedSet() {
-    if (!m_lastStatus) {
+    const auto& lastStatus = m_station->lastStatus();
+    if (!lastStatus) {
         showMessage(this, QStringLiteral("No status reply has come yet: there are no set-points "
                                          "to save."));
         return std::nullopt;
     }
     settings::SetPointFile set = plate();
-    set.setPoints = m_lastStatus->setPoints;
+    set.setPoints = lastStatus->setPoints;
     return set;
 }
 
@@ -327,40 +319,14 @@ void Main_Form::ScanBus_Command_Click() {
     if (!m_MSComm1->isOpen()) {
         return;
     }
-    if (!m_sequencer.busSchedule().scanning()) {
-        m_sequencer.startBusScan();
-    }
-    m_sequencer.watchBus(true);
-    BusWindow* window = busWindow();
-    window->show();
-    window->raise();
-    window->activateWindow();
-    showBus();
-}
-
-BusWindow* Main_Form::busWindow() {
     if (!m_busWindow) {
-        m_busWindow = new BusWindow(m_sequencer.busModel(), this);
+        m_busWindow = new BusWindow(*m_station, this);
         connect(m_busWindow, &BusWindow::monitorRequested, this, &Main_Form::monitorController);
-        connect(m_busWindow, &BusWindow::scanRequested, this, &Main_Form::ScanBus_Command_Click);
-        connect(m_busWindow, &BusWindow::cancelScanRequested, this, [this] {
-            m_sequencer.cancelBusScan();
-            showBus();
-        });
-        connect(m_busWindow, &BusWindow::closed, this, [this] {
-            m_sequencer.cancelBusScan();
-            m_sequencer.watchBus(false);
-        });
     }
-    return m_busWindow;
-}
-
-void Main_Form::showBus() {
-    if (m_busWindow) {
-        const auto& schedule = m_sequencer.busSchedule();
-        m_busWindow->showScan(schedule.scanning(), schedule.scanned(),
-                              m_sequencer.counters().foreignReplies);
-    }
+    m_busWindow->scan();
+    m_busWindow->show();
+    m_busWindow->raise();
+    m_busWindow->activateWindow();
 }
 
 // As after an address reply, every later request carries the new address;
@@ -380,6 +346,15 @@ void Main_Form::monitorController(std::uint8_t address) {
                     QStringLiteral("Monitor %1").arg(address))) {
         return;
     }
+    clearShown();
+    m_station->switchTo(address);
+    field("AddrText2")->setText(QString::number(address));
+    m_switched = true;
+    showLink();
+}
+
+// Nothing of the controller followed so far stays in the boxes and lamps.
+void Main_Form::clearShown() {
     for (const char* name : {"TextBox1", "TextBox2", "TextBox3", "TextBox4"}) {
         field(name)->clear();
     }
@@ -393,15 +368,6 @@ void Main_Form::monitorController(std::uint8_t address) {
     if (m_F_Setup_Form) {
         m_F_Setup_Form->clearReadback();
     }
-    // Nothing of the controller left is saved as the new one's set.
-    m_lastStatus.reset();
-    m_sessionLog->lampsShownOff();
-    logEvent(QStringLiteral("Controller monitored"), QString::number(shown),
-             QString::number(address));
-    m_sequencer.switchTo(address);
-    field("AddrText2")->setText(QString::number(address));
-    m_switched = true;
-    showLink();
 }
 
 Password_Form* Main_Form::passwordForm() {
@@ -442,73 +408,33 @@ void Main_Form::Timer1_Timer() {
         ScanPorts();
     }
     if (!m_MSComm1->isOpen()) {
-        if (!m_CommPortText->text().startsWith(u'C') && m_CommPortNo > 0) {
-            m_CommPortText->setText(m_CommPortName[0]);
-            m_CommPortVScroll->setMaximum(m_CommPortNo);
-            showSelectedPort();
-            if (m_CommPortNo > 1) {
-                m_CommPortVScroll->setVisible(true);
-            }
-            showLink();
-        }
+        showPortSelector();
         return;
     }
-
-    const QByteArray input = ReadCommInput();
-    const sequencer::TickResult done =
-        m_sequencer.tick(std::span(reinterpret_cast<const std::uint8_t*>(input.constData()),
-                                   static_cast<std::size_t>(input.size())));
+    const sequencer::TickResult done = m_station->tick();
     if (done.echoSeen) {
         m_RS422Option->setChecked(true);
     }
     if (done.replyIndicatesLine && !m_RS422Option->isChecked()) {
         m_RS485Option->setChecked(true);
     }
-    if (done.write) {
-        logWrite(*done.write);
-        WriteFrame(*done.write);
-    }
     if (!done.message.isEmpty()) {
         postMessage(this, done.message);
     }
-    showBus();
     showLink();
 }
 
-void Main_Form::WriteFrame(const protocol::Frame& frame) {
-    m_MSComm1->write(QByteArray(reinterpret_cast<const char*>(frame.data()),
-                                static_cast<qsizetype>(frame.size())));
-}
-
-void Main_Form::logEvent(const QString& what, const QString& from, const QString& to) {
-    m_sessionLog->addEvent({QDateTime::currentDateTime(), what, from, to});
-}
-
-// What the window showed of a value when its write went out.
-void Main_Form::logWrite(const protocol::Frame& frame) {
-    const auto text = [this](const char* name) {
-        return boxText(name);
-    };
-    const auto checked = [this](const char* name) {
-        return boxChecked(name);
-    };
-    if (std::optional<SessionEvent> event = describeWrite(frame, text, checked)) {
-        event->at = QDateTime::currentDateTime();
-        m_sessionLog->addEvent(*event);
+// Once ports are known, the selector shows the first.
+void Main_Form::showPortSelector() {
+    if (!m_CommPortText->text().startsWith(u'C') && m_CommPortNo > 0) {
+        m_CommPortText->setText(m_CommPortName[0]);
+        m_CommPortVScroll->setMaximum(m_CommPortNo);
+        showSelectedPort();
+        if (m_CommPortNo > 1) {
+            m_CommPortVScroll->setVisible(true);
+        }
+        showLink();
     }
-}
-
-QString Main_Form::portTitle() const {
-    const int number = portNumberOf(m_CommPortText->text());
-    return QStringLiteral("Port ") + m_CommPortText->text() +
-           (number > 0 ? QStringLiteral(" (%1)").arg(m_MSComm1->deviceName(number)) : QString());
-}
-
-QByteArray Main_Form::ReadCommInput() {
-    if (m_MSComm1->bytesWaiting() <= 0) {
-        return {};
-    }
-    return m_MSComm1->readAll();
 }
 
 // The factory window's boxes are empty until it exists.
@@ -523,32 +449,7 @@ bool Main_Form::boxChecked(const char* name) const {
     return m_F_Setup_Form && m_F_Setup_Form->boxChecked(name);
 }
 
-void Main_Form::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) {
-    switch (kind) {
-    case protocol::ReplyKind::Status:
-        DecodeStatusFrame(ring);
-        break;
-    case protocol::ReplyKind::Address:
-        field("AddrText2")->setText(QString::number(m_sequencer.address()));
-        break;
-    case protocol::ReplyKind::DeviceInfo:
-        DecodeDeviceInfo(ring);
-        break;
-    case protocol::ReplyKind::Factory:
-        DecodeFactoryFrame(ring);
-        break;
-    case protocol::ReplyKind::WriteAck:
-    case protocol::ReplyKind::Command45:
-    case protocol::ReplyKind::None:
-        break;
-    }
-}
-
-void Main_Form::DecodeStatusFrame(const protocol::ReceiveRing& ring) {
-    std::array<std::uint8_t, protocol::kStatusReplyLength> reply{};
-    for (int k = 0; k < protocol::kStatusReplyLength; ++k) {
-        reply[static_cast<std::size_t>(k)] = ring.at(k);
-    }
+void Main_Form::DecodeStatusFrame(const station::StatusReply& reply) {
     const display::StatusDisplay shown = display::decodeStatus(reply, QLocale());
     for (const display::FieldText& text : shown.fields) {
         field(text.name)->setText(text.text);
@@ -560,8 +461,6 @@ void Main_Form::DecodeStatusFrame(const protocol::ReceiveRing& ring) {
     }
     UpdateFanSpeed(shown.innerFanHigh, shown.innerFanLow, shown.outerFanHigh, shown.outerFanLow);
     field("CommCtr_Text")->setText(QString::number(m_sequencer.counters().statusFrameNo));
-    m_lastStatus = display::statusValues(reply);
-    m_sessionLog->statusDecoded(QDateTime::currentDateTime(), *m_lastStatus);
 }
 
 void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,
@@ -572,24 +471,14 @@ void Main_Form::UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow,
     field("ExtFanSpeed_Text")->setText(shown.outer);
 }
 
-// A reply that comes before the factory window was ever shown fills it hidden.
-void Main_Form::DecodeFactoryFrame(const protocol::ReceiveRing& ring) {
-    factoryForm()->showReadback(settings::readFactoryReply(ring));
-}
-
-void Main_Form::DecodeDeviceInfo(const protocol::ReceiveRing& ring) {
-    const std::string text = protocol::deviceInfoText(ring);
-    const auto info = protocol::splitDeviceInfo(text);
-    if (!info) {
-        return;
-    }
+void Main_Form::DecodeDeviceInfo(const protocol::DeviceInfo& info) {
     const auto latin1 = [](const std::string& bytes) {
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     };
-    field("TextBox1")->setText(latin1(info->model));
-    field("TextBox2")->setText(latin1(info->version));
-    field("TextBox3")->setText(latin1(info->softwareVersion));
-    if (info->semiconductorEdition) {
+    field("TextBox1")->setText(latin1(info.model));
+    field("TextBox2")->setText(latin1(info.version));
+    field("TextBox3")->setText(latin1(info.softwareVersion));
+    if (info.semiconductorEdition) {
         field("TextBox4")->setText(kEditionStatement);
     }
 }

@@ -1,11 +1,12 @@
-// The main window: owner of the port, the poll timer, the poll sequencer and
-// every field, button and lamp.
+// The main window: owner of the poll timer, the station that runs the line,
+// and every field, button and lamp.
 #pragma once
 
 #include "display/fan_speed.h"
 #include "display/status_values.h"
 #include "sequencer/poll_sequencer.h"
 #include "settings/setpoint_file.h"
+#include "station/station.h"
 
 #include <QHash>
 #include <QPointer>
@@ -37,22 +38,22 @@ namespace brisco::display {
 struct LampRow;
 }
 
-class Main_Form : public QWidget, private brisco::sequencer::SequencerHost {
+class Main_Form : public QWidget, private brisco::station::BoxSource {
     Q_OBJECT
 
 public:
     using LampFactory = std::function<QWidget*(QWidget* parent)>;
 
-    static constexpr int kTickMilliseconds = 250;
+    static constexpr int kTickMilliseconds = brisco::station::Station::kTickMilliseconds;
 
     // The form takes the port; createLamp makes one indicator lamp.
     Main_Form(std::unique_ptr<CommPort> port, const LampFactory& createLamp,
               QWidget* parent = nullptr);
     ~Main_Form() override;
 
-    const brisco::sequencer::LinkCounters& linkCounters() const { return m_sequencer.counters(); }
+    const brisco::sequencer::LinkCounters& linkCounters() const { return m_station->counters(); }
     LinkLine* linkLine() const { return m_linkLine; }
-    SessionLog* sessionLog() const { return m_sessionLog; }
+    SessionLog* sessionLog() const { return &m_station->log(); }
 
     // The set-points as the controller last reported them, into a file;
     // false, with the operator told why, when there are none yet or the file
@@ -87,8 +88,6 @@ protected:
 
 private:
     // What the poll sequencer asks of the window.
-    void DispatchReply(brisco::protocol::ReplyKind kind,
-                       const brisco::protocol::ReceiveRing& ring) override;
     QString boxText(const char* name) const override;
     bool boxChecked(const char* name) const override;
     bool factoryFormShown() const override;
@@ -105,24 +104,18 @@ private:
                               std::span<const brisco::display::LampRow> lamps);
     void setTabChain();
     void connectHandlers();
+    void connectStation();
     void ScanPorts();
-    QByteArray ReadCommInput();
-    void DecodeStatusFrame(const brisco::protocol::ReceiveRing& ring);
+    void showPortSelector();
+    void DecodeStatusFrame(const brisco::station::StatusReply& reply);
     void UpdateFanSpeed(std::uint8_t innerHigh, std::uint8_t innerLow, std::uint8_t outerHigh,
                         std::uint8_t outerLow);
-    void DecodeDeviceInfo(const brisco::protocol::ReceiveRing& ring);
-    void DecodeFactoryFrame(const brisco::protocol::ReceiveRing& ring);
+    void DecodeDeviceInfo(const brisco::protocol::DeviceInfo& info);
+    void clearShown();
     // Both windows are made on first use and live as long as this one.
     Password_Form* passwordForm();
     F_Setup_Form* factoryForm();
-    BusWindow* busWindow();
-    void showBus();
     void showPortOpen();
-    void WriteFrame(const brisco::protocol::Frame& frame);
-    // Into the session's event log, at this moment.
-    void logEvent(const QString& what, const QString& from, const QString& to);
-    void logWrite(const brisco::protocol::Frame& frame);
-    QString portTitle() const;
     void onPortLost();
     void showSelectedPort();
     // The link line, and the value boxes greyed while they are not live.
@@ -135,9 +128,10 @@ private:
 
     QLineEdit* field(const char* name) const;
 
-    CommPort* m_MSComm1 = nullptr;
+    brisco::station::Station* m_station;
+    CommPort* m_MSComm1;
+    brisco::sequencer::PollSequencer& m_sequencer;
     QTimer* m_Timer1 = nullptr;
-    brisco::sequencer::PollSequencer m_sequencer{*this};
     brisco::display::FanSpeed m_FanSpeed;
     qint16 m_CommPortNo = 0;
     std::array<QString, 4> m_CommPortName;
@@ -149,12 +143,9 @@ private:
     QPushButton* m_CommPort_ToggleButton = nullptr;
     QRadioButton* m_RS422Option = nullptr;
     QRadioButton* m_RS485Option = nullptr;
-    SessionLog* m_sessionLog = nullptr;
     LinkLine* m_linkLine = nullptr;
     QList<QLineEdit*> m_statusBoxes; // what a status reply fills
     bool m_shownLive = true;
-    std::optional<brisco::display::StatusValues> m_lastStatus; // of the last status reply
-    bool m_linkStale = false; // port open and no status reply for a while
     QPointer<Password_Form> m_Password_Form;
     QPointer<F_Setup_Form> m_F_Setup_Form;
     QPointer<BusWindow> m_busWindow;

@@ -182,7 +182,7 @@ void Main_Form::buildLayout(const LampFactory& createLamp) {
     auto* body = new QHBoxLayout;
     body->addLayout(side);
     body->addWidget(buildStateGroup(b, createLamp), 1);
-    m_linkLine = new LinkLine(*m_sessionLog);
+    m_linkLine = new LinkLine(m_station->log());
     auto* window = new QVBoxLayout(this);
     window->addLayout(body, 1);
     window->addWidget(m_linkLine);
