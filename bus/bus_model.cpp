@@ -116,6 +116,11 @@ std::vector<std::uint8_t> BusModel::addresses() const {
     return all;
 }
 
+QString BusModel::modelOf(std::uint8_t address) const {
+    const int at = indexOf(address);
+    return at >= 0 ? m_rows[at].model : QString();
+}
+
 std::uint8_t BusModel::addressAt(int row) const {
     return row >= 0 && row < m_rows.size() ? m_rows[row].address : 0;
 }

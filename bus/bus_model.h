@@ -59,6 +59,8 @@ public:
     std::vector<std::uint8_t> addresses() const;
     std::uint8_t addressAt(int row) const;
     std::uint8_t shown() const { return m_shown; }
+    // What its device information says; empty while unknown.
+    QString modelOf(std::uint8_t address) const;
     bool stale(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;

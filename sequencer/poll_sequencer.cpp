@@ -119,6 +119,7 @@ void PollSequencer::dispatch(const protocol::ScanResult& found) {
     if (found.verified) {
         m_bus.answered(found.from);
         m_busModel.replied(found.from, found.reply, m_Ring);
+        m_host.creditReply(found.from, found.reply, m_Ring);
     }
     const bool shown = found.from == address() || found.from == 0;
     if (found.verified && shown) {

@@ -23,6 +23,15 @@ public:
     // A reply whose checksum matched (status, address, device information or
     // factory values), at the read index of ring; it is dropped afterwards.
     virtual void DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) = 0;
+    // Any reply whose checksum matched, from whichever controller, credited
+    // to the address it carries (before DispatchReply when it is also the
+    // shown controller's).
+    virtual void creditReply(std::uint8_t from, protocol::ReplyKind kind,
+                             const protocol::ReceiveRing& ring) {
+        Q_UNUSED(from);
+        Q_UNUSED(kind);
+        Q_UNUSED(ring);
+    }
     // The text of the box with this objectName.
     virtual QString boxText(const char* name) const = 0;
     virtual bool boxChecked(const char* name) const = 0;

@@ -147,13 +147,32 @@ bool Station::factoryFormShown() const {
     return m_boxes && m_boxes->factoryFormShown();
 }
 
+namespace {
+
+StatusReply statusReply(const protocol::ReceiveRing& ring) {
+    StatusReply reply{};
+    for (int k = 0; k < protocol::kStatusReplyLength; ++k) {
+        reply[static_cast<std::size_t>(k)] = ring.at(k);
+    }
+    return reply;
+}
+
+} // namespace
+
+void Station::creditReply(std::uint8_t from, protocol::ReplyKind kind,
+                          const protocol::ReceiveRing& ring) {
+    if (kind != protocol::ReplyKind::Status) {
+        return;
+    }
+    const std::uint8_t address = from != 0 ? from : m_sequencer.address();
+    emit statusDecoded(address, m_sequencer.busModel().modelOf(address),
+                       display::statusValues(statusReply(ring)));
+}
+
 void Station::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) {
     switch (kind) {
     case protocol::ReplyKind::Status: {
-        StatusReply reply{};
-        for (int k = 0; k < protocol::kStatusReplyLength; ++k) {
-            reply[static_cast<std::size_t>(k)] = ring.at(k);
-        }
+        const StatusReply reply = statusReply(ring);
         m_lastStatus = display::statusValues(reply);
         emit statusReceived(reply);
         m_log->statusDecoded(QDateTime::currentDateTime(), *m_lastStatus);

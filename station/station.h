@@ -78,6 +78,10 @@ public:
     void logEvent(const QString& what, const QString& from, const QString& to);
 
 signals:
+    // A status reply of any controller, verified, as numbers; address is the
+    // controller's (the one followed for a reply from the broadcast address).
+    void statusDecoded(std::uint8_t address, const QString& model,
+                       const brisco::display::StatusValues& values);
     // Replies of the controller followed, verified, as the line carried them.
     void statusReceived(const brisco::station::StatusReply& reply);
     void deviceInfoReceived(const brisco::protocol::DeviceInfo& info);
@@ -90,6 +94,8 @@ signals:
 
 private:
     void DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) override;
+    void creditReply(std::uint8_t from, protocol::ReplyKind kind,
+                     const protocol::ReceiveRing& ring) override;
     QString boxText(const char* name) const override;
     bool boxChecked(const char* name) const override;
     bool factoryFormShown() const override;
