@@ -6,9 +6,13 @@
 #include <QDateTime>
 #include <QString>
 
+#include <cstdint>
+
 struct SessionEvent {
     QDateTime at;
     QString what; // "Lamp High temp", "Link", "Port COM1", "Sent Bus address" …
     QString from; // the state or value before, empty where none is known
     QString to;
+    // The controller it concerns (1..20); 0 for the line as a whole.
+    std::uint8_t address = 0;
 };
