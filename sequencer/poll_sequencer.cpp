@@ -48,13 +48,17 @@ void PollSequencer::requestFactorySettings() {
 
 TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     m_Ring.append(input);
-    const protocol::ScanResult found = protocol::scanFrames(m_Ring, address(), m_bus.awaited());
+    const protocol::ScanResult found =
+        protocol::scanFrames(m_Ring, address(), m_roster ? m_roster->awaited() : m_bus.awaited());
     m_counters.refusals += found.refusals;
     m_counters.foreignReplies += found.foreignReply ? 1 : 0;
     ++m_counters.ticksSinceStatus;
     m_busModel.tick();
     dispatch(found);
     m_bus.inputRead();
+    if (m_roster) {
+        m_roster->inputRead();
+    }
 
     TickResult result;
     result.echoSeen = found.echoSeen;
@@ -64,25 +68,12 @@ TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
         m_TickNo = 0;
     }
     const int unread = m_Ring.dataNo();
-    switch (m_TickNo % 4) {
-    case 2:
-        if (unread < kCommandSlotBacklogLimit) {
-            result.write = SendCommandSlot(&result.message);
-        }
-        break;
-    case 0:
+    if (m_roster) {
         if (unread < kBacklogLimit) {
-            result.write =
-                f_SetupButton ? SendSetting(&result.message) : protocol::buildStatusPoll(address());
+            result.write = SendRosterRequest();
         }
-        break;
-    default:
-        if (unread < kBacklogLimit && f_SetupButton) {
-            result.write = SendSetting(&result.message);
-        } else if (unread < kBacklogLimit && !f_F_Setup_Command) {
-            result.write = SendBusRequest();
-        }
-        break;
+    } else {
+        result.write = SendScheduled(unread, &result.message);
     }
     if (result.write && result.write->at(2) == protocol::kCommandRead) {
         m_busModel.asked(result.write->at(1));
@@ -90,6 +81,53 @@ TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     m_busModel.setShown(address());
     resynchroniseIfStalled(found.waiting, !input.empty());
     return result;
+}
+
+// The specified cadence of the controller shown, with the bus in the ticks
+// that it leaves empty.
+std::optional<Frame> PollSequencer::SendScheduled(int unread, QString* message) {
+    switch (m_TickNo % 4) {
+    case 2:
+        if (unread < kCommandSlotBacklogLimit) {
+            return SendCommandSlot(message);
+        }
+        return std::nullopt;
+    case 0:
+        if (unread < kBacklogLimit) {
+            return f_SetupButton ? SendSetting(message) : protocol::buildStatusPoll(address());
+        }
+        return std::nullopt;
+    default:
+        if (unread < kBacklogLimit && f_SetupButton) {
+            return SendSetting(message);
+        }
+        if (unread < kBacklogLimit && !f_F_Setup_Command) {
+            return SendBusRequest();
+        }
+        return std::nullopt;
+    }
+}
+
+void PollSequencer::watchUnattended(std::span<const std::uint8_t> addresses) {
+    m_roster = std::make_unique<bus::Roster>(addresses);
+    // Nobody is shown: only the broadcast address and the reply awaited are ours.
+    m_Address = 0;
+    f_Command02 = false;
+    f_SetupButton = false;
+    f_F_Setup_Command = false;
+    f_Addr_Command1 = false;
+    f_Addr_Command2 = false;
+    f_Command3 = false;
+    m_bus.cancelScan();
+    m_bus.setWatching(false);
+}
+
+std::optional<Frame> PollSequencer::SendRosterRequest() {
+    std::optional<bus::BusRequest> request = m_roster->next();
+    if (!request) {
+        return std::nullopt;
+    }
+    return std::move(request->frame);
 }
 
 void PollSequencer::switchTo(std::uint8_t address) {
@@ -117,18 +155,22 @@ void PollSequencer::dispatch(const protocol::ScanResult& found) {
     // Credited by the address it carries: to the bus, and to the window
     // when it is the controller shown's (or the broadcast address's).
     if (found.verified) {
+        ++m_counters.replies;
         m_bus.answered(found.from);
+        if (m_roster) {
+            m_roster->answered(found.from, found.reply);
+        }
         m_busModel.replied(found.from, found.reply, m_Ring);
         m_host.creditReply(found.from, found.reply, m_Ring);
     }
     const bool shown = found.from == address() || found.from == 0;
+    if (found.verified && (shown || m_roster) && found.reply == ReplyKind::Status) {
+        ++m_counters.statusFrameNo;
+        m_counters.ticksSinceStatus = 0;
+    }
     if (found.verified && shown) {
-        if (found.reply == ReplyKind::Address) {
+        if (found.reply == ReplyKind::Address && !m_roster) {
             m_Address = found.replyAddress;
-        }
-        if (found.reply == ReplyKind::Status) {
-            ++m_counters.statusFrameNo;
-            m_counters.ticksSinceStatus = 0;
         }
         m_host.DispatchReply(found.reply, m_Ring);
     } else if (!found.verified && isVerifiable(found.reply)) {

@@ -5,6 +5,7 @@
 
 #include "bus/bus_model.h"
 #include "bus/bus_schedule.h"
+#include "bus/roster.h"
 #include "protocol/frame_scan.h"
 #include "protocol/frames.h"
 #include "protocol/receive_ring.h"
@@ -12,6 +13,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -48,6 +50,8 @@ struct LinkCounters {
     qint64 refusals = 0;
     // Dropped because no request waited for their address (a late answer).
     qint64 foreignReplies = 0;
+    // Every reply with a matching checksum, of whichever controller.
+    qint64 replies = 0;
     // Ticks with the port open since the last decoded status reply (or since
     // the first opening, before any).
     qint64 ticksSinceStatus = 0;
@@ -96,6 +100,11 @@ public:
     void startBusScan() { m_bus.startScan(); }
     void cancelBusScan() { m_bus.cancelScan(); }
     void watchBus(bool watching) { m_bus.setWatching(watching); }
+    // With no window, no controller is shown: from now on every tick may
+    // carry a read of the roster's, and nothing else is ever sent. A status
+    // reply of any controller counts as the link's.
+    void watchUnattended(std::span<const std::uint8_t> addresses);
+    const bus::Roster* roster() const { return m_roster.get(); }
     const bus::BusSchedule& busSchedule() const { return m_bus; }
     bus::BusModel& busModel() { return m_busModel; }
 
@@ -119,7 +128,9 @@ private:
     std::optional<protocol::Frame> SendFactorySetting(QString* message);
     std::optional<protocol::Frame> analogWrite(QString* message);
     std::optional<protocol::Frame> addressWrite(QString* message);
+    std::optional<protocol::Frame> SendScheduled(int unread, QString* message);
     std::optional<protocol::Frame> SendBusRequest();
+    std::optional<protocol::Frame> SendRosterRequest();
     void resynchroniseIfStalled(bool waiting, bool inputArrived);
 
     SequencerHost& m_host;
@@ -139,6 +150,7 @@ private:
     LinkCounters m_counters;
     bus::BusSchedule m_bus;
     bus::BusModel m_busModel;
+    std::unique_ptr<bus::Roster> m_roster;
 };
 
 } // namespace brisco::sequencer

@@ -94,6 +94,15 @@ void Station::noteLink() {
     m_linkStale = stale;
 }
 
+void Station::watchUnattended(std::span<const std::uint8_t> addresses) {
+    m_sequencer.watchUnattended(addresses);
+}
+
+bool Station::controllerUp(std::uint8_t address) const {
+    const bus::Roster* roster = m_sequencer.roster();
+    return roster && roster->up(address);
+}
+
 void Station::switchTo(std::uint8_t address) {
     const std::uint8_t shown = m_sequencer.address();
     // Nothing of the controller left is taken for the new one's.
@@ -165,6 +174,9 @@ void Station::creditReply(std::uint8_t from, protocol::ReplyKind kind,
         return;
     }
     const std::uint8_t address = from != 0 ? from : m_sequencer.address();
+    if (address == 0) {
+        return; // nobody is shown on an unattended line
+    }
     emit statusDecoded(address, m_sequencer.busModel().modelOf(address),
                        display::statusValues(statusReply(ring)));
 }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 
 class CommPort;
 class SessionLog;
@@ -65,6 +66,12 @@ public:
     // One poll tick with the port open: every waiting byte into the ring,
     // the reply found decoded, and at most one request written.
     sequencer::TickResult tick();
+
+    // No window: the controllers at these addresses are watched in turn,
+    // nothing is ever written to them.
+    void watchUnattended(std::span<const std::uint8_t> addresses);
+    // Watched unattended, it answers.
+    bool controllerUp(std::uint8_t address) const;
 
     // Every later request goes to address; what is known of the controller
     // followed so far is forgotten.
