@@ -1,9 +1,9 @@
 #include "app/lamp_library.h"
 #include "app/main_form.h"
-#include "port/serial_comm_port.h"
-#include "app/signal_quit.h"
 #include "app/trends_window.h"
 #include "brisco_build.h"
+#include "port/serial_comm_port.h"
+#include "station/signal_quit.h"
 #include "widgets/message_box.h"
 
 #include <QApplication>
@@ -130,7 +130,7 @@ int main(int argc, char* argv[]) {
 
     Main_Form form(std::make_unique<SerialCommPort>(),
                    [&lamps](QWidget* parent) { return lamps.createLamp(parent); });
-    closeOnTerminationSignals(&form);
+    onTerminationSignals(&form, [&form] { form.close(); });
     form.show();
     return QApplication::exec();
 }

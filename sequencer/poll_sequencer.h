@@ -107,6 +107,7 @@ public:
     const bus::Roster* roster() const { return m_roster.get(); }
     const bus::BusSchedule& busSchedule() const { return m_bus; }
     bus::BusModel& busModel() { return m_busModel; }
+    const bus::BusModel& busModel() const { return m_busModel; }
 
     // Every later request goes to address, as after an address reply, and
     // its device information is asked again. Writes not sent yet were meant

@@ -170,12 +170,13 @@ StatusReply statusReply(const protocol::ReceiveRing& ring) {
 
 void Station::creditReply(std::uint8_t from, protocol::ReplyKind kind,
                           const protocol::ReceiveRing& ring) {
-    if (kind != protocol::ReplyKind::Status) {
-        return;
-    }
     const std::uint8_t address = from != 0 ? from : m_sequencer.address();
     if (address == 0) {
         return; // nobody is shown on an unattended line
+    }
+    emit replied(address);
+    if (kind != protocol::ReplyKind::Status) {
+        return;
     }
     emit statusDecoded(address, m_sequencer.busModel().modelOf(address),
                        display::statusValues(statusReply(ring)));

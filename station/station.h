@@ -85,6 +85,8 @@ public:
     void logEvent(const QString& what, const QString& from, const QString& to);
 
 signals:
+    // Any verified reply of the controller at this address.
+    void replied(std::uint8_t address);
     // A status reply of any controller, verified, as numbers; address is the
     // controller's (the one followed for a reply from the broadcast address).
     void statusDecoded(std::uint8_t address, const QString& model,

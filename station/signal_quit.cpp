@@ -1,7 +1,6 @@
-#include "app/signal_quit.h"
+#include "station/signal_quit.h"
 
 #include <QSocketNotifier>
-#include <QWidget>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -18,15 +17,15 @@ void onSignal(int) {
 
 } // namespace
 
-void closeOnTerminationSignals(QWidget* window) {
+void onTerminationSignals(QObject* context, std::function<void()> quit) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
         return;
     }
-    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [quit = std::move(quit)] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(g_signalPipe[1], &byte, 1);
-        window->close();
+        quit();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;
