@@ -305,6 +305,8 @@ private slots:
         QVERIFY(first);
         QVERIFY(!server.start(at(QStringLiteral("127.0.0.1:%1").arg(first->port())), &error));
         QVERIFY2(error.contains("in use"), qPrintable(error));
+        QVERIFY(!first->start(at("127.0.0.1:0"), &error));
+        QVERIFY2(error.contains("already listening"), qPrintable(error));
         QCOMPARE(status(exchange(*connected(first->port()), get())), 200);
     }
 
