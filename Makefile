@@ -2,8 +2,15 @@
 # lacks for the target at hand, then configures, builds and runs or tests.
 
 # Debian packages, by what needs them.
+# The agent's metrics: Qt's HTTP server (whose CMake files need the WebSockets
+# ones, which its package does not pull in), YAML for the web configuration
+# file and crypt() for its bcrypt hashes.
+METRICS_PACKAGES := qt6-httpserver-dev qt6-websockets-dev libyaml-cpp-dev libcrypt-dev
 BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
-                  libgl-dev
+                  libgl-dev $(METRICS_PACKAGES)
+# What the tests run beside the programs: promtool (checks scrapes and the
+# alerting rules) and openssl (makes a certificate for the TLS test).
+TEST_PACKAGES := prometheus openssl
 # Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.
@@ -56,11 +63,11 @@ test: test-default test-asan test-fuzz
 
 test-default: build
 	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(PACKAGE_PACKAGES) \
-	    $(PACKAGE_CHECK_PACKAGES)"
+	    $(PACKAGE_CHECK_PACKAGES) $(TEST_PACKAGES)"
 	ctest --preset default
 
 test-asan:
-	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(RUN_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(RUN_PACKAGES) $(TEST_PACKAGES)"
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
@@ -89,7 +96,7 @@ screenshot: build
 	scripts/screenshot.sh
 
 mutants: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(TEST_PACKAGES)"
 	scripts/mutants.py
 
 # The .deb lands in build/.

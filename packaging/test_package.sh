@@ -57,6 +57,7 @@ desktop-file-validate "$root/usr/share/applications/brisco.desktop" ||
 appstreamcli validate --no-net "$root/usr/share/metainfo/io.github.brisco.Brisco.metainfo.xml" ||
     fail "the metainfo is not valid"
 [[ -f $root/usr/share/icons/hicolor/scalable/apps/brisco.svg ]] || fail "no icon"
+[[ -f $root/usr/share/brisco/brisco-alerts.yml ]] || fail "no alerting rules"
 for page in brisco brisco-sim; do
     [[ -f $root/usr/share/man/man1/$page.1.gz ]] || fail "no manual page of $page"
 done

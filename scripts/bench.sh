@@ -4,7 +4,8 @@
 # that takes 500 ms a write), the redraw of the trends window, the replay of
 # a day's recording, the bus against brisco-sim (the scan of 20 addresses, how
 # often a row is refreshed with 3 and with 20 controllers, the tick with the
-# bus window open), and, of the running program under a virtual
+# bus window open), the agent's metrics with 60 controllers (render, publish
+# and GET /metrics), and, of the running program under a virtual
 # display, the time from start to the shown main window, resident memory when
 # idle and CPU use over 30 s of idle ticking.
 set -euo pipefail
@@ -12,11 +13,13 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 idle_seconds=${IDLE_SECONDS:-30}
 if [ "${1:-}" != --inside-display ]; then
-    cmake --build "$build" --target brisco bench_scan bench_tick bench_replay bench_bus >/dev/null
+    cmake --build "$build" --target brisco bench_scan bench_tick bench_replay bench_bus \
+        bench_metrics >/dev/null
     "$build/bin/bench_scan"
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_tick" 2>/dev/null
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_replay" 2>/dev/null
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_bus" "${BUS_SECONDS:-60}" 2>/dev/null
+    "$build/bin/bench_metrics"
 fi
 
 measure() {
