@@ -4,6 +4,7 @@
 
 #include "agent/agent_config.h"
 #include "agent/agent_line.h"
+#include "metrics/metrics_server.h"
 
 #include <QObject>
 #include <QTimer>
@@ -35,10 +36,14 @@ public:
     void tick();
 
     const std::vector<std::unique_ptr<AgentLine>>& lines() const { return m_lines; }
+    // What /metrics shows now.
+    metrics::Snapshot snapshot() const;
+    quint16 metricsPort() const { return m_metrics.port(); }
 
 private:
     PortFactory m_makePort;
     std::vector<std::unique_ptr<AgentLine>> m_lines;
+    metrics::MetricsServer m_metrics;
     QTimer m_timer;
 };
 

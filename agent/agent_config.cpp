@@ -98,6 +98,7 @@ struct Reader {
                                      .arg(value));
             }
             line.addresses = *addresses;
+            line.scan = value == QLatin1String("scan");
         } else {
             return fail(key, QStringLiteral("unknown setting of a line"));
         }
@@ -228,6 +229,7 @@ std::optional<LineConfig> parseLineOption(const QString& text, QString* error) {
         return std::nullopt;
     }
     line.addresses = *addresses;
+    line.scan = text.mid(at + 1).trimmed() == QLatin1String("scan");
     return line;
 }
 

@@ -5,7 +5,7 @@
 //
 // The file is INI-like, one setting a line, # or ; starting a comment:
 //   [agent]
-//   listen = 127.0.0.1:9874          where /metrics is served (host:port)
+//   listen = 127.0.0.1:9110          where /metrics is served (host:port)
 //   listen-any = no                  yes: beyond the loopback without a web configuration
 //   web-config-file = /etc/brisco/web.yml   TLS and basic authentication
 //   records = /var/lib/brisco-agent  recordings, a folder per line
@@ -28,6 +28,9 @@ struct LineConfig {
     QString name;
     QString device;
     std::vector<std::uint8_t> addresses; // ascending, each 1..20
+    // Every address, of which only those that answer count: an address that
+    // never did is nobody's, not a controller down.
+    bool scan = false;
 };
 
 struct AgentConfig {
