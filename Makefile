@@ -8,9 +8,11 @@
 METRICS_PACKAGES := qt6-httpserver-dev qt6-websockets-dev libyaml-cpp-dev libcrypt-dev
 BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
                   libgl-dev $(METRICS_PACKAGES)
-# What the tests run beside the programs: promtool (checks scrapes and the
-# alerting rules) and openssl (makes a certificate for the TLS test).
-TEST_PACKAGES := prometheus openssl
+# What the tests run beside the programs: Prometheus and promtool (scrape the
+# agent, check scrapes and the alerting rules), openssl (makes a certificate
+# for the TLS test), curl and python3 (the agent's end-to-end script asks
+# Prometheus's HTTP API and reads its JSON).
+TEST_PACKAGES := prometheus openssl curl python3
 # Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.

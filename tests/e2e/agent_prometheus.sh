@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# brisco-agent against brisco-sim --bus 1,3,7 over a pseudo-terminal, scraped
+# once a second by a real Prometheus server: Prometheus's HTTP API gives the
+# inner temperature of controller 3 that the simulator sent, promtool finds
+# the agent's scrape well formed, and once the simulator is gone every
+# controller reads as down. Everything listens on 127.0.0.1 only, on ports
+# that were free, and is stopped on the way out, also on failure.
+#
+# Usage: tests/e2e/agent_prometheus.sh BIN_DIR
+set -euo pipefail
+bin=$1
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    for log in "$scratch"/*.log; do echo "--- $log" >&2; tail -20 "$log" >&2; done
+    exit 1
+}
+for tool in prometheus promtool curl python3; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (make test installs it)"
+done
+
+free_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+# Waits up to $1 seconds for the command after it to succeed.
+within() {
+    local seconds=$1
+    shift
+    for ((i = 0; i < seconds * 5; i++)); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+# The values of a query's result, one a line.
+query() {
+    local answer
+    answer=$(curl -sfG "http://127.0.0.1:$prometheus_port/api/v1/query" \
+        --data-urlencode "query=$1") || return 0
+    python3 -c 'import json, sys
+for series in json.loads(sys.argv[1])["data"]["result"]: print(series["value"][1])' "$answer"
+}
+
+"$bin/brisco-sim" --bus 1,3,7 --seed 11 --link "$scratch/tty" --stats-file "$scratch/stats" \
+    >"$scratch/sim.out" 2>"$scratch/sim.log" &
+sim=$!
+pids+=("$sim")
+within 10 test -L "$scratch/tty" || fail "the simulator did not start"
+
+agent_port=$(free_port)
+"$bin/brisco-agent" --config /dev/null --line "site=$scratch/tty@1,3,7" \
+    --web.listen-address "127.0.0.1:$agent_port" --records "$scratch/records" \
+    2>"$scratch/agent.log" &
+pids+=($!)
+metrics() { curl -sf "http://127.0.0.1:$agent_port/metrics"; }
+within 30 bash -c "curl -sf http://127.0.0.1:$agent_port/metrics | grep -q 'sensor=\"inner\"'" ||
+    fail "the agent shows no temperature"
+metrics >"$scratch/scrape"
+promtool check metrics <"$scratch/scrape" || fail "promtool check metrics: $(promtool check metrics <"$scratch/scrape" 2>&1)"
+echo "promtool check metrics: the scrape is well formed"
+
+prometheus_port=$(free_port)
+cat >"$scratch/prometheus.yml" <<YAML
+global:
+  scrape_interval: 1s
+  evaluation_interval: 1s
+scrape_configs:
+  - job_name: brisco
+    static_configs:
+      - targets: ["127.0.0.1:$agent_port"]
+YAML
+prometheus --config.file="$scratch/prometheus.yml" --storage.tsdb.path="$scratch/tsdb" \
+    --web.listen-address="127.0.0.1:$prometheus_port" --log.level=warn \
+    2>"$scratch/prometheus.log" &
+pids+=($!)
+
+inner='brisco_controller_temperature_celsius{line="site",address="3",sensor="inner"}'
+within 60 bash -c "$(declare -f query); prometheus_port=$prometheus_port; [ -n \"\$(query '$inner')\" ]" ||
+    fail "Prometheus has no inner temperature of controller 3"
+seen=$(query "$inner")
+# Byte 25 of a status reply is the inner temperature, in half degrees from -40.
+sent=$(python3 -c 'import sys
+for line in open(sys.argv[1]):
+    w = line.split()
+    if len(w) > 30 and w[1:3] == ["status", "good"] and w[4] == "03":
+        print("%g" % ((int(w[28], 16) - 80) / 2))' "$scratch/stats" | sort -u)
+grep -qxF "$seen" <<<"$sent" || fail "Prometheus shows $seen °C, the simulator sent: $sent"
+echo "Prometheus: controller 3 at $seen °C inside, as the simulator sent"
+
+kill -TERM "$sim"
+wait "$sim" 2>/dev/null || true
+down() { [ "$(query 'brisco_controller_up{line="site"} == 0' | wc -l)" = 3 ]; }
+within 60 bash -c "$(declare -f query down); prometheus_port=$prometheus_port; down" ||
+    fail "the controllers do not read as down: $(query 'brisco_controller_up')"
+echo "Prometheus: controllers 1, 3 and 7 down once the simulator is gone"
