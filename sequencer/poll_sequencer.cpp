@@ -48,17 +48,11 @@ void PollSequencer::requestFactorySettings() {
 
 TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     m_Ring.append(input);
-    const protocol::ScanResult found = protocol::scanFrames(m_Ring, address(), m_bus.awaited());
-    m_counters.refusals += found.refusals;
-    m_counters.foreignReplies += found.foreignReply ? 1 : 0;
     ++m_counters.ticksSinceStatus;
     m_busModel.tick();
-    dispatch(found);
-    m_bus.inputRead();
-
     TickResult result;
-    result.echoSeen = found.echoSeen;
-    result.replyIndicatesLine = found.replyIndicatesLine;
+    const protocol::ScanResult found = scanReplies(result);
+    m_bus.inputRead(found.heldBack);
 
     if (++m_TickNo > kLastTick) {
         m_TickNo = 0;
@@ -86,6 +80,7 @@ TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     }
     if (result.write && result.write->at(2) == protocol::kCommandRead) {
         m_busModel.asked(result.write->at(1));
+        m_bus.asked(result.write->at(1));
     }
     m_busModel.setShown(address());
     resynchroniseIfStalled(found.waiting, !input.empty());
@@ -109,10 +104,33 @@ std::optional<Frame> PollSequencer::SendBusRequest() {
     return std::move(request->frame);
 }
 
-// The reply found is decoded while it is still at the read index, then dropped.
-void PollSequencer::dispatch(const protocol::ScanResult& found) {
+// The passes of the frame scan on one tick, each reply found decoded and
+// dropped. One pass, as on a line with one controller, unless a bus reply is
+// awaited: then the scan goes on behind what a pass stopped at, so that a
+// reply read within its wait is credited whatever came before it, while the
+// window still takes one reply a tick. Returns the last pass.
+protocol::ScanResult PollSequencer::scanReplies(TickResult& result) {
+    protocol::ScanScope scope;
+    scope.late = m_bus.askedLately();
+    protocol::ScanResult found;
+    do {
+        scope.address = address();
+        scope.busAddress = m_bus.awaited();
+        found = protocol::scanFrames(m_Ring, scope);
+        m_counters.refusals += found.refusals;
+        m_counters.foreignReplies += found.foreignReplies;
+        result.echoSeen = result.echoSeen || found.echoSeen;
+        result.replyIndicatesLine = result.replyIndicatesLine || found.replyIndicatesLine;
+        scope.shownHandled = dispatch(found) || scope.shownHandled;
+    } while (found.reply != ReplyKind::None && m_bus.awaited() != 0);
+    return found;
+}
+
+// The reply found is decoded while it is still at the read index, then
+// dropped. True when it was the controller shown's.
+bool PollSequencer::dispatch(const protocol::ScanResult& found) {
     if (found.reply == ReplyKind::None) {
-        return;
+        return false;
     }
     // Credited by the address it carries: to the bus, and to the window
     // when it is the controller shown's (or the broadcast address's).
@@ -134,6 +152,7 @@ void PollSequencer::dispatch(const protocol::ScanResult& found) {
         ++m_counters.checksumErrors;
     }
     m_Ring.drop(found.dropLength);
+    return shown;
 }
 
 // A frame that waits for more bytes while the backlog holds back the requests

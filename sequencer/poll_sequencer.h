@@ -104,7 +104,8 @@ public:
     const LinkCounters& counters() const { return m_counters; }
 
 private:
-    void dispatch(const protocol::ScanResult& found);
+    protocol::ScanResult scanReplies(TickResult& result);
+    bool dispatch(const protocol::ScanResult& found);
     std::optional<protocol::Frame> SendCommandSlot(QString* message);
     std::optional<protocol::Frame> SendSetting(QString* message);
     std::optional<protocol::Frame> SendFactorySetting(QString* message);
