@@ -4,6 +4,8 @@
 #include "settings/factory_table.h"
 #include "settings/number_reading.h"
 
+#include <utility>
+
 namespace brisco::sequencer {
 
 using protocol::Frame;
@@ -44,6 +46,7 @@ void PollSequencer::requestFactorySettings() {
     f_F_Setup_Command = true;
     m_F_SetupNo = settings::kFirstFactoryParameter;
     m_factoryRefusalTold = false;
+    m_factoryZeros.clear();
 }
 
 TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
@@ -84,6 +87,7 @@ TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     }
     m_busModel.setShown(address());
     resynchroniseIfStalled(found.waiting, !input.empty());
+    result.factoryMessage = std::exchange(m_factoryNotice, {});
     return result;
 }
 
@@ -255,7 +259,8 @@ std::optional<Frame> PollSequencer::SendSetting(QString* message) {
 // One frame of the factory transfer: the next factory value from m_F_SetupNo
 // on that its rule finds changed. A value that does not fit one byte is
 // passed over, and the operator told once per transfer. The call that finds
-// nothing left ends the transfer.
+// nothing left ends the transfer and tells which entries held 0, so that
+// nobody takes them for sent.
 std::optional<Frame> PollSequencer::SendFactorySetting(QString* message) {
     for (; m_F_SetupNo <= settings::kLastFactoryParameter; ++m_F_SetupNo) {
         const settings::FactoryValue* value = settings::factoryValueAt(m_F_SetupNo);
@@ -269,12 +274,18 @@ std::optional<Frame> PollSequencer::SendFactorySetting(QString* message) {
             m_factoryRefusalTold = true;
             *message = settings::kFactoryDataError;
         }
+        if (step.what == settings::FactoryStep::Zero) {
+            m_factoryZeros << settings::factoryValueName(*value);
+        }
         if (step.what == settings::FactoryStep::Send) {
             return protocol::buildWrite1(address(), static_cast<std::uint8_t>(m_F_SetupNo++),
                                          step.byte);
         }
     }
     f_F_Setup_Command = false;
+    if (!m_factoryZeros.isEmpty()) {
+        m_factoryNotice = settings::zeroEntriesNotSent(std::exchange(m_factoryZeros, {}));
+    }
     return std::nullopt;
 }
 

@@ -10,6 +10,7 @@
 #include "protocol/receive_ring.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -57,6 +58,8 @@ struct TickResult {
     bool replyIndicatesLine = false;
     // For the operator, to be shown once the tick has ended (it must not block).
     QString message;
+    // The same, of the factory transfer, to be shown on the factory window.
+    QString factoryMessage;
 };
 
 class PollSequencer {
@@ -127,6 +130,8 @@ private:
     bool f_F_Setup_Command = false;
     qint16 m_F_SetupNo = 0;
     bool m_factoryRefusalTold = false; // a value of this transfer did not fit
+    QStringList m_factoryZeros;        // entries of this transfer that held 0
+    QString m_factoryNotice;           // told on the tick the transfer ends
     int m_stalledTicks = 0;
     LinkCounters m_counters;
     bus::BusSchedule m_bus;
