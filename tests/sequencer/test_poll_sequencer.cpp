@@ -34,11 +34,8 @@ public:
     QByteArray tick(const QByteArray& input = {}) {
         ++ticks;
         const TickResult result = sequencer.tick(bytesOf(input));
-        for (const QString& told : {result.message, result.factoryMessage}) {
-            if (!told.isEmpty()) {
-                messages << told;
-            }
-        }
+        messages << result.message << result.factoryMessage;
+        messages.removeAll(QString());
         return result.write ? QByteArray(reinterpret_cast<const char*>(result.write->data()),
                                          static_cast<qsizetype>(result.write->size()))
                             : QByteArray();
