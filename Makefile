@@ -18,9 +18,10 @@ RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.
 HEADLESS_PACKAGES := xvfb xauth xdotool imagemagick
 # The Debian package: CPack's shlibdeps needs dpkg-shlibdeps and file; make test
-# also checks the package with lintian and the desktop validators.
+# also checks the package with lintian, the desktop validators and, for the
+# agent's service, systemd-analyze.
 PACKAGE_PACKAGES := dpkg-dev file
-PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream
+PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream systemd
 # libFuzzer comes with clang.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

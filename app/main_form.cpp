@@ -421,6 +421,9 @@ void Main_Form::Timer1_Timer() {
     if (!done.message.isEmpty()) {
         postMessage(this, done.message);
     }
+    if (!done.factoryMessage.isEmpty()) {
+        postMessage(factoryForm(), done.factoryMessage);
+    }
     showLink();
 }
 

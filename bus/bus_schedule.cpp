@@ -20,10 +20,23 @@ bool BusSchedule::answered(std::uint8_t from) {
     return true;
 }
 
-void BusSchedule::inputRead() {
-    if (m_awaited != 0 && ++m_waitedTicks >= kWaitTicks) {
+void BusSchedule::inputRead(bool heldBack) {
+    ++m_ticks;
+    if (m_awaited != 0 && ++m_waitedTicks >= kWaitTicks && !heldBack) {
         endWait();
     }
+}
+
+void BusSchedule::asked(std::uint8_t address) {
+    m_lateUntil[address] = m_ticks + kLateTicks;
+}
+
+std::bitset<256> BusSchedule::askedLately() const {
+    std::bitset<256> lately;
+    for (std::size_t address = 1; address < m_lateUntil.size(); ++address) {
+        lately[address] = m_lateUntil[address] > m_ticks;
+    }
+    return lately;
 }
 
 void BusSchedule::endWait() {

@@ -6,6 +6,8 @@
 
 #include "protocol/frames.h"
 
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -25,6 +27,8 @@ public:
     // A reply is read on the tick after its request or the one after that;
     // an address still silent then counts as absent.
     static constexpr int kWaitTicks = 2;
+    // An answer may still come this many ticks after its request, late.
+    static constexpr int kLateTicks = 8;
 
     // From address 1 again; a request already waiting keeps its wait.
     void startScan();
@@ -42,8 +46,14 @@ public:
     // A reply from this address with a matching checksum. True when it was
     // the one awaited, which ends the wait.
     bool answered(std::uint8_t from);
-    // Once per tick, after the tick's input was read.
-    void inputRead();
+    // Once per tick, after the tick's input was read. heldBack: bytes read
+    // within the wait still wait behind a reply of the controller shown, so
+    // the wait goes on until they are scanned.
+    void inputRead(bool heldBack = false);
+    // A read request went out to this address, by this schedule or not.
+    void asked(std::uint8_t address);
+    // The addresses asked within the last kLateTicks ticks.
+    std::bitset<256> askedLately() const;
     // The request to send now, if any: the next address of the scan, else
     // the next controller found (ascending, taking turns) other than the one
     // shown, which its own status polls keep up to date.
@@ -57,6 +67,9 @@ private:
     std::uint8_t m_lastPolled = 0;
     std::uint8_t m_awaited = 0;
     int m_waitedTicks = 0;
+    std::int64_t m_ticks = 0;
+    // By address: the tick up to which an answer may still come.
+    std::array<std::int64_t, 256> m_lateUntil{};
 };
 
 } // namespace brisco::bus

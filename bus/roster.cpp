@@ -38,8 +38,8 @@ void Roster::answered(std::uint8_t from, protocol::ReplyKind kind) {
     }
 }
 
-void Roster::inputRead() {
-    if (m_awaited == 0 || ++m_waitedTicks < m_waitTicks) {
+void Roster::inputRead(bool heldBack) {
+    if (m_awaited == 0 || ++m_waitedTicks < m_waitTicks || heldBack) {
         return;
     }
     Controller& controller = at(m_awaited);

@@ -36,8 +36,9 @@ public:
     std::uint8_t awaited() const { return m_awaited; }
     // A verified reply of this kind from this address.
     void answered(std::uint8_t from, protocol::ReplyKind kind);
-    // Once per tick, after the tick's input was read.
-    void inputRead();
+    // Once per tick, after the tick's input was read; heldBack: bytes read
+    // within the wait still wait to be scanned, so the wait goes on.
+    void inputRead(bool heldBack = false);
     // The request to send now, if any.
     std::optional<BusRequest> next();
 

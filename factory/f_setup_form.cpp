@@ -65,9 +65,7 @@ F_Setup_Form::F_Setup_Form(std::function<SetPointFile()> plate, QWidget* parent)
             entry = entryBox;
             display = displayBox;
         }
-        const QString spoken = value.parameter == 17   ? QStringLiteral("DC low limit offset")
-                               : value.parameter == 19 ? QStringLiteral("DC high limit offset")
-                                                       : caption;
+        const QString spoken = factoryValueName(value);
         name(entry, value.entryName, spoken + QStringLiteral(", new value"));
         name(display, value.displayName, spoken + QStringLiteral(", controller value"));
         label->setBuddy(entry);

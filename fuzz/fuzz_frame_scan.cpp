@@ -1,7 +1,7 @@
 // libFuzzer target: any byte stream, in any pieces, keeps the receive ring, the
 // frame scan and the device-information split within the ring. Input: byte 0 is
 // the address, then pieces: a header byte, (header & 0x3F) bytes arriving at once,
-// then (header >> 6) scans, one a tick; at the end, at most 64 while replies come.
+// then (header >> 6) passes of the scan; at the end, at most 64 while replies come.
 #undef NDEBUG // the checks below hold in every build
 #include "protocol/device_info.h"
 #include "protocol/frame_scan.h"
@@ -20,12 +20,15 @@ static void checkRing(const ReceiveRing& ring) {
     assert((ring.dataPointer() + ring.dataNo() - ring.receiveNo()) % size == 0);
 }
 
-// One tick's scan and what the caller then does; true when a reply was reported.
-// The controller at the next address is awaited on the bus.
-static bool tick(ReceiveRing& ring, std::uint8_t address) {
-    const ScanResult result = scanFrames(ring, address, static_cast<std::uint8_t>(address + 1));
+// One pass and what the caller then does; true when a reply was reported. The
+// next address is awaited, the one after it may answer late.
+static bool tick(ReceiveRing& ring, std::uint8_t address, bool shownHandled) {
+    ScanScope scope{address, static_cast<std::uint8_t>(address + 1), {}, shownHandled};
+    scope.late.set(static_cast<std::uint8_t>(address + 2));
+    const ScanResult result = scanFrames(ring, scope);
     const int length = result.dropLength;
     checkRing(ring);
+    assert(!result.heldBack || (shownHandled && result.reply == ReplyKind::None));
     if (result.reply == ReplyKind::None) {
         assert(length == 0 && !result.verified && !result.replyIndicatesLine);
         return false;
@@ -61,10 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         position += length;
         checkRing(ring);
         for (int n = header >> 6; n > 0; --n) {
-            tick(ring, data[0]);
+            tick(ring, data[0], n % 2 == 0);
         }
     }
-    for (int n = 0; size > 0 && n < 64 && tick(ring, data[0]); ++n) {
+    for (int n = 0; size > 0 && n < 64 && tick(ring, data[0], false); ++n) {
     }
     return 0;
 }

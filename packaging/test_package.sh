@@ -46,9 +46,9 @@ for wanted in libqt6widgets6 libqt6serialport6 libqt6charts6 qt6-qpa-plugins fon
         fail "Depends lacks $wanted"
 done
 
-# Errors fail; warnings are shown.
-lintian --fail-on error "$deb" ||
-    fail "lintian found errors"
+# Warnings fail as errors do, so that the package stays free of both.
+lintian --fail-on error,warning "$deb" ||
+    fail "lintian found warnings or errors"
 
 root=$scratch/root
 dpkg-deb --extract "$deb" "$root"
@@ -58,7 +58,7 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/io.github.brisco.Brisco
     fail "the metainfo is not valid"
 [[ -f $root/usr/share/icons/hicolor/scalable/apps/brisco.svg ]] || fail "no icon"
 [[ -f $root/usr/share/brisco/brisco-alerts.yml ]] || fail "no alerting rules"
-for page in brisco brisco-sim; do
+for page in brisco brisco-agent brisco-sim; do
     [[ -f $root/usr/share/man/man1/$page.1.gz ]] || fail "no manual page of $page"
 done
 
@@ -69,6 +69,22 @@ said=$("$root/usr/bin/brisco" --version)
 [[ $said == "brisco $version" ]] || fail "brisco --version said '$said'"
 said=$("$root/usr/bin/brisco-sim" --version)
 [[ $said == "brisco-sim $version" ]] || fail "brisco-sim --version said '$said'"
+said=$("$root/usr/bin/brisco-agent" --version)
+[[ $said == "brisco-agent $version" ]] || fail "brisco-agent --version said '$said'"
+
+# The agent's service, checked by systemd itself against the unpacked program
+# and manual page; its configuration is a conffile, and nothing enables it.
+unit=$root/lib/systemd/system/brisco-agent.service
+[[ -f $unit ]] || fail "no brisco-agent.service"
+command -v systemd-analyze >/dev/null || fail "systemd-analyze is not installed (make test installs it)"
+mkdir "$scratch/units"
+sed "s#^ExecStart=/usr/bin/#ExecStart=$root/usr/bin/#" "$unit" >"$scratch/units/brisco-agent.service"
+MANPATH=$root/usr/share/man systemd-analyze verify "$scratch/units/brisco-agent.service" ||
+    fail "systemd-analyze verify found faults in brisco-agent.service"
+dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles | grep -qx /etc/brisco/agent.conf ||
+    fail "/etc/brisco/agent.conf is not a conffile"
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qE 'postinst|prerm' &&
+    fail "the package runs maintainer scripts: the service must not be enabled when installed"
 
 # The handler of SIGTERM is installed once the window with its lamps exists.
 sigterm_caught() {

@@ -21,11 +21,13 @@ bool isOurs(std::uint8_t frameAddress, std::uint8_t address) {
 
 // The controller shown, the broadcast address, and the one on the bus whose
 // reply is awaited.
-bool isAwaited(std::uint8_t frameAddress, std::uint8_t address, std::uint8_t busAddress) {
-    return isOurs(frameAddress, address) || (busAddress != 0 && frameAddress == busAddress);
+bool isAwaited(std::uint8_t frameAddress, const ScanScope& scope) {
+    return isOurs(frameAddress, scope.address) ||
+           (scope.busAddress != 0 && frameAddress == scope.busAddress);
 }
 
-// Length of a read reply whose checksum the scan evaluates; 0 for any other frame.
+// Length of a read reply whose checksum the scan evaluates; 0 for any other
+// frame and for one that could never be whole in the ring.
 int verifiableLength(const ReceiveRing& ring) {
     if (ring.at(2) != kCommandRead) {
         return 0;
@@ -35,8 +37,10 @@ int verifiableLength(const ReceiveRing& ring) {
         return kStatusReplyLength;
     case kReadAddress:
         return kAddressReplyLength;
-    case kReadDeviceInfo:
-        return ring.at(4) + kDeviceInfoOverhead;
+    case kReadDeviceInfo: {
+        const int length = ring.at(4) + kDeviceInfoOverhead;
+        return length <= ReceiveRing::kSize ? length : 0;
+    }
     case kReadFactory:
         return kFactoryReplyLength;
     default:
@@ -44,18 +48,26 @@ int verifiableLength(const ReceiveRing& ring) {
     }
 }
 
-// A reply that nobody waits for: a late answer from a controller whose wait
-// has run out, or one meant for another master. Never waited for, as it may
-// be noise; dropped whole once it is all there and sound, so that its data
-// bytes are not taken for frames of their own.
-void dropForeign(ReceiveRing& ring, ScanResult& result) {
+// A reply that nobody waits for. A late answer of a controller asked lately
+// is a whole frame: its tail is waited for, it is dropped whole, and the pass
+// goes on behind it, so that its data bytes are never taken for frames of
+// their own. From anyone else it may be noise or meant for another master:
+// dropped whole once it is all there and sound, else one byte at a time.
+// True when the pass goes on.
+bool dropForeign(ReceiveRing& ring, const ScanScope& scope, ScanResult& result) {
     const int length = verifiableLength(ring);
+    const bool late = length > 0 && scope.late.test(ring.at(1));
+    if (late && ring.dataNo() < length) {
+        result.waiting = true;
+        return false;
+    }
     if (length > 0 && ring.dataNo() >= length && !ring.checksumError(length - 1)) {
         ring.drop(length);
-        result.foreignReply = true;
-        return;
+        ++result.foreignReplies;
+        return late || scope.busAddress != 0;
     }
     ring.drop(1);
+    return scope.busAddress != 0;
 }
 
 // Byte 4 of a parameter write and of its acknowledgement: 1 value byte or 2.
@@ -80,14 +92,9 @@ void reportFixed(const ReceiveRing& ring, ScanResult& result, ReplyKind kind, in
     report(result, kind, length, !ring.checksumError(length - 1), indicatesLine);
 }
 
-// The reply at the read index, by command and sub-command; a complete reply of a
-// known kind is reported for the caller to decode and drop.
-void dispatchReply(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddress,
-                   ScanResult& result) {
-    if (!isAwaited(ring.at(1), address, busAddress)) {
-        dropForeign(ring, result);
-        return;
-    }
+// A reply awaited at the read index, by command and sub-command; a complete
+// reply of a known kind is reported for the caller to decode and drop.
+void dispatchReply(ReceiveRing& ring, ScanResult& result) {
     result.from = ring.at(1);
     const std::uint8_t command = ring.at(2);
     if (command == kCommandWrite) {
@@ -134,7 +141,7 @@ void dispatchReply(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddr
 
 } // namespace
 
-ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddress) {
+ScanResult scanFrames(ReceiveRing& ring, const ScanScope& scope) {
     ScanResult result;
     while (ring.dataNo() >= kMinimumExamined) {
         const std::uint8_t start = ring.at(0);
@@ -144,14 +151,24 @@ ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address, std::uint8_t busA
             continue;
         }
         if (start == kStartReply) {
-            dispatchReply(ring, address, busAddress, result);
+            if (!isAwaited(ring.at(1), scope)) {
+                if (dropForeign(ring, scope, result)) {
+                    continue;
+                }
+                break;
+            }
+            // One reply of the controller shown a tick, as the window decodes it.
+            result.heldBack = scope.shownHandled && isOurs(ring.at(1), scope.address);
+            if (!result.heldBack) {
+                dispatchReply(ring, result);
+            }
             break;
         }
         if (start != kStartRequest) {
             ring.drop(1);
             continue;
         }
-        if (!isAwaited(ring.at(1), address, busAddress)) {
+        if (!isAwaited(ring.at(1), scope)) {
             ring.drop(1);
             continue;
         }

@@ -1,6 +1,7 @@
 // One pass of the frame scan over the unread bytes of the receive ring.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 
 namespace brisco::protocol {
@@ -37,9 +38,25 @@ struct ScanResult {
     bool waiting = false;
     // Refusals dropped on this pass.
     int refusals = 0;
-    // A complete reply with a matching checksum from an address that nobody
-    // waits for was dropped whole on this pass.
-    bool foreignReply = false;
+    // Complete replies with a matching checksum from addresses that nobody
+    // waits for, dropped whole on this pass.
+    int foreignReplies = 0;
+    // The pass stopped at a reply of the controller shown, left for the next
+    // tick as one was handled on this one already.
+    bool heldBack = false;
+};
+
+// Whose frames a pass takes.
+struct ScanScope {
+    std::uint8_t address = 1; // the controller shown
+    // Another controller on the bus whose reply is awaited; 0 when none is.
+    std::uint8_t busAddress = 0;
+    // Controllers asked lately, which may still answer after their wait: a
+    // reply of theirs is a whole frame, dropped whole.
+    std::bitset<256> late;
+    // A reply of the controller shown was handled on this tick: the pass
+    // stops at the next one.
+    bool shownHandled = false;
 };
 
 // Runs the scan loop once: drops refusals, noise and echoes, stops at an
@@ -47,10 +64,14 @@ struct ScanResult {
 // of a known kind is left at the read index and described in the result; an
 // unusable reply (unknown command or sub-command, a declared length that
 // cannot fit the ring) is dropped here. Replies and echoes are ours when they
-// carry address, 0, or busAddress (another controller on the bus whose reply
-// is awaited; 0 when none is). A reply for anyone else is dropped one byte at
-// a time, or whole once all of it is there with a matching checksum. Safe on
-// any ring content.
-ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddress = 0);
+// carry address, 0, or busAddress. A late reply is waited for like ours and
+// dropped whole, and the pass goes on behind it. A reply for anyone else is
+// dropped one byte at a time, or whole once all of it is there with a
+// matching checksum; the pass then ends, unless a bus reply is awaited. Safe
+// on any ring content.
+ScanResult scanFrames(ReceiveRing& ring, const ScanScope& scope);
+inline ScanResult scanFrames(ReceiveRing& ring, std::uint8_t address, std::uint8_t busAddress = 0) {
+    return scanFrames(ring, ScanScope{address, busAddress, {}, false});
+}
 
 } // namespace brisco::protocol

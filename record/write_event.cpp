@@ -21,23 +21,19 @@ QString onOff(bool on) {
     return on ? QStringLiteral("on") : QStringLiteral("off");
 }
 
-// The two offsets have one label; each is named after the limit before it.
+// A factory value by its name, the version's two characters apart.
 QString factoryName(const settings::FactoryValue& value) {
-    const QString label = QString::fromUtf8(value.label);
+    const QString name = settings::factoryValueName(value);
     switch (value.rule) {
     case settings::FactoryRule::FirstCharacter:
-        return label + QStringLiteral(", first character");
+        return name + QStringLiteral(", first character");
     case settings::FactoryRule::SecondCharacter:
-        return label + QStringLiteral(", second character");
+        return name + QStringLiteral(", second character");
     case settings::FactoryRule::Numeric:
     case settings::FactoryRule::CheckBox:
         break;
     }
-    if (label == QLatin1String("Offset")) {
-        return QString::fromUtf8(settings::factoryValueAt(value.parameter - 1)->label) +
-               QStringLiteral(" offset");
-    }
-    return label;
+    return name;
 }
 
 SessionEvent factoryEvent(const settings::FactoryValue& value, int sent, const ShownText& shownText,

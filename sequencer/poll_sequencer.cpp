@@ -4,6 +4,8 @@
 #include "settings/factory_table.h"
 #include "settings/number_reading.h"
 
+#include <utility>
+
 namespace brisco::sequencer {
 
 using protocol::Frame;
@@ -44,25 +46,19 @@ void PollSequencer::requestFactorySettings() {
     f_F_Setup_Command = true;
     m_F_SetupNo = settings::kFirstFactoryParameter;
     m_factoryRefusalTold = false;
+    m_factoryZeros.clear();
 }
 
 TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     m_Ring.append(input);
-    const protocol::ScanResult found =
-        protocol::scanFrames(m_Ring, address(), m_roster ? m_roster->awaited() : m_bus.awaited());
-    m_counters.refusals += found.refusals;
-    m_counters.foreignReplies += found.foreignReply ? 1 : 0;
     ++m_counters.ticksSinceStatus;
     m_busModel.tick();
-    dispatch(found);
-    m_bus.inputRead();
-    if (m_roster) {
-        m_roster->inputRead();
-    }
-
     TickResult result;
-    result.echoSeen = found.echoSeen;
-    result.replyIndicatesLine = found.replyIndicatesLine;
+    const protocol::ScanResult found = scanReplies(result);
+    m_bus.inputRead(found.heldBack);
+    if (m_roster) {
+        m_roster->inputRead(found.heldBack);
+    }
 
     if (++m_TickNo > kLastTick) {
         m_TickNo = 0;
@@ -77,9 +73,11 @@ TickResult PollSequencer::tick(std::span<const std::uint8_t> input) {
     }
     if (result.write && result.write->at(2) == protocol::kCommandRead) {
         m_busModel.asked(result.write->at(1));
+        m_bus.asked(result.write->at(1));
     }
     m_busModel.setShown(address());
     resynchroniseIfStalled(found.waiting, !input.empty());
+    result.factoryMessage = std::exchange(m_factoryNotice, {});
     return result;
 }
 
@@ -106,6 +104,10 @@ std::optional<Frame> PollSequencer::SendScheduled(int unread, QString* message) 
         }
         return std::nullopt;
     }
+}
+
+std::uint8_t PollSequencer::awaited() const {
+    return m_roster ? m_roster->awaited() : m_bus.awaited();
 }
 
 void PollSequencer::watchUnattended(std::span<const std::uint8_t> addresses) {
@@ -147,10 +149,33 @@ std::optional<Frame> PollSequencer::SendBusRequest() {
     return std::move(request->frame);
 }
 
-// The reply found is decoded while it is still at the read index, then dropped.
-void PollSequencer::dispatch(const protocol::ScanResult& found) {
+// The passes of the frame scan on one tick, each reply found decoded and
+// dropped. One pass, as on a line with one controller, unless a bus reply is
+// awaited: then the scan goes on behind what a pass stopped at, so that a
+// reply read within its wait is credited whatever came before it, while the
+// window still takes one reply a tick. Returns the last pass.
+protocol::ScanResult PollSequencer::scanReplies(TickResult& result) {
+    protocol::ScanScope scope;
+    scope.late = m_bus.askedLately();
+    protocol::ScanResult found;
+    do {
+        scope.address = address();
+        scope.busAddress = awaited();
+        found = protocol::scanFrames(m_Ring, scope);
+        m_counters.refusals += found.refusals;
+        m_counters.foreignReplies += found.foreignReplies;
+        result.echoSeen = result.echoSeen || found.echoSeen;
+        result.replyIndicatesLine = result.replyIndicatesLine || found.replyIndicatesLine;
+        scope.shownHandled = dispatch(found) || scope.shownHandled;
+    } while (found.reply != ReplyKind::None && awaited() != 0);
+    return found;
+}
+
+// The reply found is decoded while it is still at the read index, then
+// dropped. True when it was the controller shown's.
+bool PollSequencer::dispatch(const protocol::ScanResult& found) {
     if (found.reply == ReplyKind::None) {
-        return;
+        return false;
     }
     // Credited by the address it carries: to the bus, and to the window
     // when it is the controller shown's (or the broadcast address's).
@@ -177,6 +202,7 @@ void PollSequencer::dispatch(const protocol::ScanResult& found) {
         ++m_counters.checksumErrors;
     }
     m_Ring.drop(found.dropLength);
+    return shown;
 }
 
 // A frame that waits for more bytes while the backlog holds back the requests
@@ -279,7 +305,8 @@ std::optional<Frame> PollSequencer::SendSetting(QString* message) {
 // One frame of the factory transfer: the next factory value from m_F_SetupNo
 // on that its rule finds changed. A value that does not fit one byte is
 // passed over, and the operator told once per transfer. The call that finds
-// nothing left ends the transfer.
+// nothing left ends the transfer and tells which entries held 0, so that
+// nobody takes them for sent.
 std::optional<Frame> PollSequencer::SendFactorySetting(QString* message) {
     for (; m_F_SetupNo <= settings::kLastFactoryParameter; ++m_F_SetupNo) {
         const settings::FactoryValue* value = settings::factoryValueAt(m_F_SetupNo);
@@ -293,12 +320,18 @@ std::optional<Frame> PollSequencer::SendFactorySetting(QString* message) {
             m_factoryRefusalTold = true;
             *message = settings::kFactoryDataError;
         }
+        if (step.what == settings::FactoryStep::Zero) {
+            m_factoryZeros << settings::factoryValueName(*value);
+        }
         if (step.what == settings::FactoryStep::Send) {
             return protocol::buildWrite1(address(), static_cast<std::uint8_t>(m_F_SetupNo++),
                                          step.byte);
         }
     }
     f_F_Setup_Command = false;
+    if (!m_factoryZeros.isEmpty()) {
+        m_factoryNotice = settings::zeroEntriesNotSent(std::exchange(m_factoryZeros, {}));
+    }
     return std::nullopt;
 }
 

@@ -11,6 +11,7 @@
 #include "protocol/receive_ring.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -70,6 +71,8 @@ struct TickResult {
     bool replyIndicatesLine = false;
     // For the operator, to be shown once the tick has ended (it must not block).
     QString message;
+    // The same, of the factory transfer, to be shown on the factory window.
+    QString factoryMessage;
 };
 
 class PollSequencer {
@@ -123,7 +126,8 @@ public:
     const LinkCounters& counters() const { return m_counters; }
 
 private:
-    void dispatch(const protocol::ScanResult& found);
+    protocol::ScanResult scanReplies(TickResult& result);
+    bool dispatch(const protocol::ScanResult& found);
     std::optional<protocol::Frame> SendCommandSlot(QString* message);
     std::optional<protocol::Frame> SendSetting(QString* message);
     std::optional<protocol::Frame> SendFactorySetting(QString* message);
@@ -132,6 +136,8 @@ private:
     std::optional<protocol::Frame> SendScheduled(int unread, QString* message);
     std::optional<protocol::Frame> SendBusRequest();
     std::optional<protocol::Frame> SendRosterRequest();
+    // The bus reply awaited, of the roster on a line without a window.
+    std::uint8_t awaited() const;
     void resynchroniseIfStalled(bool waiting, bool inputArrived);
 
     SequencerHost& m_host;
@@ -147,6 +153,8 @@ private:
     bool f_F_Setup_Command = false;
     qint16 m_F_SetupNo = 0;
     bool m_factoryRefusalTold = false; // a value of this transfer did not fit
+    QStringList m_factoryZeros;        // entries of this transfer that held 0
+    QString m_factoryNotice;           // told on the tick the transfer ends
     int m_stalledTicks = 0;
     LinkCounters m_counters;
     bus::BusSchedule m_bus;

@@ -53,6 +53,21 @@ const FactoryValue* factoryValueAt(int parameter) {
     return &factoryValues()[static_cast<std::size_t>(parameter - kFirstFactoryParameter)];
 }
 
+QString factoryValueName(const FactoryValue& value) {
+    const QString label = QString::fromUtf8(value.label);
+    // The two offsets share one caption and follow their limits.
+    if (label == QLatin1String("Offset")) {
+        return QString::fromUtf8(factoryValueAt(value.parameter - 1)->label) +
+               QStringLiteral(" offset");
+    }
+    return label;
+}
+
+QString zeroEntriesNotSent(const QStringList& names) {
+    return QStringLiteral("Not sent, as an entry of 0 is never written: %1.")
+        .arg(names.join(QStringLiteral(", ")));
+}
+
 FactoryStep factoryStep(const FactoryValue& value, const QString& entry, const QString& display,
                         bool entryChecked, bool displayChecked) {
     switch (value.rule) {
@@ -69,7 +84,11 @@ FactoryStep factoryStep(const FactoryValue& value, const QString& entry, const Q
         break;
     }
     const double entered = readNumber(entry);
-    if (entered == 0 || readNumber(display) == entered) {
+    if (entered == 0) {
+        const bool told = leadingNumber(entry) == 0.0 && leadingNumber(display) != 0.0;
+        return {told ? FactoryStep::Zero : FactoryStep::Pass};
+    }
+    if (readNumber(display) == entered) {
         return {};
     }
     const double byte = protocol::roundHalfEven(entered);

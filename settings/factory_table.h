@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -40,9 +41,14 @@ const std::array<FactoryValue, 12>& factoryValues();
 // The factory value under this parameter number, or nullptr outside 16..27.
 const FactoryValue* factoryValueAt(int parameter);
 
+// Its caption as a name of its own: each offset says of which limit.
+QString factoryValueName(const FactoryValue& value);
+
 // What the sender does with one factory value.
 struct FactoryStep {
-    enum What { Pass, Send, Refuse } what = Pass;
+    // Zero: the entry holds 0 and the display another value (or none); an
+    // entry of 0 is never written, and the operator is told so.
+    enum What { Pass, Send, Refuse, Zero } what = Pass;
     std::uint8_t byte = 0;
 };
 
@@ -52,6 +58,10 @@ struct FactoryStep {
 // different from any entered one.
 FactoryStep factoryStep(const FactoryValue& value, const QString& entry, const QString& display,
                         bool entryChecked, bool displayChecked);
+
+// What the operator is told after a factory transfer that passed over
+// entries holding 0, named in names.
+QString zeroEntriesNotSent(const QStringList& names);
 
 // The factory values as numbers: what a factory reply reports, or a file
 // holds, for the entry boxes.

@@ -13,6 +13,10 @@ bool isDigit(QChar c) {
 } // namespace
 
 double readNumber(const QString& text, const QLocale& locale) {
+    return leadingNumber(text, locale).value_or(0.0);
+}
+
+std::optional<double> leadingNumber(const QString& text, const QLocale& locale) {
     const QString separator = locale.decimalPoint();
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -38,7 +42,7 @@ double readNumber(const QString& text, const QLocale& locale) {
         }
     }
     if (!anyDigit) {
-        return 0.0;
+        return std::nullopt;
     }
     // An exponent counts only when digits follow it: "12e" reads as 12.
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {

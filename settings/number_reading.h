@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <optional>
+
 namespace brisco::settings {
 
 // The leading numeric part of the text: optional leading blanks, sign,
@@ -12,5 +14,8 @@ namespace brisco::settings {
 // locale's separator, so that a value shown in the operator's own notation
 // reads back as the same number.
 double readNumber(const QString& text, const QLocale& locale = QLocale());
+
+// The same leading number, or nothing when the text begins with none.
+std::optional<double> leadingNumber(const QString& text, const QLocale& locale = QLocale());
 
 } // namespace brisco::settings

@@ -32,6 +32,7 @@ Controller::Controller(const ControllerConfig& config, quint32 seed)
     : m_deviceInfo(config.deviceInfo.first(qMin(config.deviceInfo.size(), kMaxTextLength)))
     , m_address(config.address)
     , m_phase(seed % 600)
+    , m_alarms(config.alarms)
     , m_parameters(kDelivered) {
     for (const int parameter : {0, 1}) {
         m_parameters[parameter] =
@@ -129,6 +130,8 @@ StatusFields Controller::status(double now) const {
         fields.AlarmA = alarm_a::General;
         fields.AlarmB = alarm_b::HighTemp;
     }
+    for (const LampAlarm& alarm : m_alarms)
+        applyLampAlarm(alarm, fields, now);
     return fields;
 }
 

@@ -4,10 +4,12 @@
 // the line into requests.
 #pragma once
 
+#include "sim/lamp_alarm.h"
 #include "sim/status_fields.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 
 #include <array>
 
@@ -21,6 +23,8 @@ struct ControllerConfig {
     QByteArray deviceInfo = kDefaultDeviceInfo;
     // Degrees added to the delivered cooling start and stop temperatures.
     int coolingShift = 0;
+    // Lamps lit in its status replies.
+    QList<LampAlarm> alarms;
 };
 
 class Controller {
@@ -43,6 +47,7 @@ private:
     QByteArray m_deviceInfo;
     quint8 m_address;
     double m_phase;
+    QList<LampAlarm> m_alarms;
     // Parameters 0..27: the set-points, then the factory values.
     std::array<quint8, 28> m_parameters;
 };

@@ -25,7 +25,7 @@ void LineFaults::requestReceived(QByteArrayView bytes, double now) {
     enqueue(now, bytes.toByteArray());
 }
 
-void LineFaults::replyReady(const QByteArray& reply, double now) {
+void LineFaults::replyReady(const QByteArray& reply, double now, std::optional<int> delayMs) {
     SentReply sent{replyKind(reply), ReplyFate::Good, reply, 0.0};
     if (silentAt(now)) {
         sent.fate = ReplyFate::Silenced;
@@ -40,7 +40,7 @@ void LineFaults::replyReady(const QByteArray& reply, double now) {
         sent.bytes.back() = static_cast<char>(sent.bytes.back() ^ uniform(1, 255));
     }
 
-    double time = now + m_config.delayMs / 1000.0;
+    double time = now + delayMs.value_or(m_config.delayMs) / 1000.0;
     if (m_config.noise) {
         QByteArray noise;
         for (const int count = uniform(0, kMaxNoiseBytes); noise.size() < count;) {

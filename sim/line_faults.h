@@ -66,7 +66,8 @@ public:
 
     // Raw bytes from the master, echoed when the line echoes.
     void requestReceived(QByteArrayView bytes, double now);
-    void replyReady(const QByteArray& reply, double now);
+    // delayMs: this reply's own delay, instead of the line's.
+    void replyReady(const QByteArray& reply, double now, std::optional<int> delayMs = {});
 
     // Everything due by now, in line order.
     LineOutput takeDue(double now);

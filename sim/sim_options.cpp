@@ -35,6 +35,9 @@ request and only the one addressed answers. Replies given at once (the
 address query, which every controller takes at address 0, or two controllers
 given one address) collide into one frame whose checksum fails.
 
+One controller can be made to answer late (--delay-of) or to raise an alarm
+(--alarm), the others going on as before.
+
 Line faults are off by default. Percentages draw independently per reply: first
 --refuse, then --corrupt among the replies not refused. --seed makes every
 random choice and the drift repeat from run to run.
@@ -57,6 +60,59 @@ read while the simulator runs:
       bytes-noise and collisions.
 A master may count exactly the status lines marked good, and may show only
 values carried by one of them.)";
+
+// --delay-of and --alarm, each for a controller on the line; false, with the
+// reason in *message, when one is wrong.
+bool parseControllerFaults(const QCommandLineParser& parser, SimOptions& options,
+                           QString* message) {
+    QList<quint8> line = options.bus;
+    if (line.isEmpty())
+        line.append(options.controller.address);
+    const auto onLine = [&](uint address, const char* option) {
+        if (line.contains(address))
+            return true;
+        *message = QStringLiteral("--%1: no controller at %2").arg(option).arg(address);
+        return false;
+    };
+    for (const QString& item : parser.values("delay-of")) {
+        bool ok = false;
+        const uint address = item.section(u':', 0, 0).toUInt(&ok);
+        const uint ms = ok ? item.section(u':', 1).toUInt(&ok) : 0;
+        if (!ok || item.count(u':') != 1 || ms > 60000 || options.delayOf.contains(address)) {
+            *message =
+                QStringLiteral("--delay-of must be ADDR:MS, MS 0..60000, once for each ADDR");
+            return false;
+        }
+        if (!onLine(address, "delay-of"))
+            return false;
+        options.delayOf.insert(static_cast<quint8>(address), static_cast<int>(ms));
+    }
+    for (const QString& item : parser.values("alarm")) {
+        const std::optional<LampAlarm> alarm = parseLampAlarm(item);
+        if (!alarm) {
+            *message = QStringLiteral("--alarm must be ADDR:NAME or ADDR:NAME@SECONDS, NAME one "
+                                      "of %1")
+                           .arg(lampAlarmNames());
+            return false;
+        }
+        if (!onLine(alarm->address, "alarm"))
+            return false;
+        options.alarms.append(*alarm);
+    }
+    return true;
+}
+
+// Each controller with the alarms for its address.
+QList<ControllerConfig> withAlarms(QList<ControllerConfig> controllers,
+                                   const QList<LampAlarm>& alarms) {
+    for (ControllerConfig& controller : controllers) {
+        for (const LampAlarm& alarm : alarms) {
+            if (alarm.address == controller.address)
+                controller.alarms.append(alarm);
+        }
+    }
+    return controllers;
+}
 
 } // namespace
 
@@ -95,6 +151,16 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
          "With --silence: be silent for SECONDS at the start of every PERIOD seconds instead.",
          "PERIOD"},
         {"delay", "Hold each reply back MS milliseconds, 0..60000 (default 0).", "MS"},
+        {"delay-of",
+         "Hold the replies of the controller at ADDR to the requests sent to ADDR back MS "
+         "milliseconds (0..60000) instead of --delay; may be given again for other controllers.",
+         "ADDR:MS"},
+        {"alarm",
+         QStringLiteral("Light an alarm lamp in the status replies of the controller at ADDR, "
+                        "from SECONDS after start on (default 0); may be given again. NAME is "
+                        "one of %1.")
+             .arg(lampAlarmNames()),
+         "ADDR:NAME[@SECONDS]"},
         {"seed", "Seed of the run, 0..4294967295 (default: drawn, and printed on standard error).",
          "N"},
         {"link",
@@ -185,6 +251,8 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         parsed.message = QStringLiteral("--silence-period must be a number of seconds, 0 or more");
         return parsed;
     }
+    if (!parseControllerFaults(parser, options, &parsed.message))
+        return parsed;
     faults.echo = parser.isSet("echo");
     faults.split = parser.isSet("split");
     faults.noise = parser.isSet("noise");
@@ -197,11 +265,11 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
 
 QList<ControllerConfig> lineControllers(const SimOptions& options) {
     if (options.bus.isEmpty())
-        return {options.controller};
+        return withAlarms({options.controller}, options.alarms);
     QList<ControllerConfig> controllers;
     for (qsizetype i = 0; i < options.bus.size(); ++i)
         controllers.append(busController(static_cast<int>(i), options.bus[i]));
-    return controllers;
+    return withAlarms(controllers, options.alarms);
 }
 
 } // namespace brisco::sim

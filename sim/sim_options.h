@@ -3,9 +3,11 @@
 
 #include "sim/controller.h"
 
+#include "sim/lamp_alarm.h"
 #include "sim/line_faults.h"
-#include <QList>
 
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,11 @@ struct SimOptions {
     // --bus: the addresses of the controllers on the line; empty for the one above.
     QList<quint8> bus;
     FaultConfig faults;
+    // --delay-of: by address, the delay of that controller's replies in
+    // milliseconds, instead of the line's.
+    QHash<quint8, int> delayOf;
+    // --alarm: lamps lit on controllers of the line.
+    QList<LampAlarm> alarms;
     // Unset: the run draws its own seed.
     std::optional<quint32> seed;
     QString linkPath;

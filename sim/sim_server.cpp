@@ -95,9 +95,15 @@ void SimServer::onReceived(const QByteArray& bytes) {
     m_faults.requestReceived(bytes, time);
     for (const Exchange& exchange : m_controllers.receive(bytes, time)) {
         trace(QStringLiteral("req"), exchange.request);
-        m_faults.replyReady(exchange.reply, time);
+        m_faults.replyReady(exchange.reply, time, delayOf(exchange.request));
     }
     sendDue();
+}
+
+// The delay of the controller a request was sent to, when it has one of its own.
+std::optional<int> SimServer::delayOf(QByteArrayView request) const {
+    const auto delay = m_options.delayOf.constFind(static_cast<quint8>(request[1]));
+    return delay == m_options.delayOf.cend() ? std::nullopt : std::optional(*delay);
 }
 
 void SimServer::sendDue() {

@@ -15,6 +15,7 @@
 #include <QObject>
 
 #include <array>
+#include <optional>
 #include <random>
 
 class QTimer;
@@ -39,6 +40,7 @@ private:
     double now() const;
     void onReceived(const QByteArray& bytes);
     void sendDue();
+    std::optional<int> delayOf(QByteArrayView request) const;
     void trace(const QString& tag, QByteArrayView bytes) const;
     void writeStats(const QString& line);
     bool makeLink(QString* error);

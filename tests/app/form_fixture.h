@@ -30,6 +30,7 @@ class MessageBoxCatcher : public QObject {
 public:
     QStringList texts;
     QStringList titles;
+    QStringList windows; // the objectName of the window each box was shown on
     bool anyIcon = false;
     QList<bool> answers; // to the yes/no questions in turn (no when none is left)
     QStringList files;   // chosen in the file dialogs in turn (cancelled when none is left)
@@ -57,6 +58,7 @@ public:
             } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 texts << box->text();
                 titles << box->windowTitle();
+                windows << box->parentWidget()->window()->objectName();
                 anyIcon = anyIcon || box->icon() != QMessageBox::NoIcon;
                 const bool yes = !answers.isEmpty() && answers.takeFirst();
                 QAbstractButton* ok = box->button(QMessageBox::Ok);
@@ -142,6 +144,7 @@ struct FormFixture {
     //   checked NAME 0|1 | visible NAME 0|1 | shown WINDOW 0|1 | spoken NAME TEXT
     //   told TEXT      the next message box, once the event loop has turned
     //   untold         no message box yet, without a turn of the event loop
+    //   on WINDOW      the last message box told was shown on that window
     //   lamps CODES    the 22 lamp codes as digits
     //   file NAME      the next file dialog chooses home/NAME | answer yes|no (the next question)
     //   started DIR    the last file dialog started in home/DIR | mkdir DIR | exists NAME 0|1
@@ -226,6 +229,8 @@ struct FormFixture {
             } else if (command == "told") {
                 QVERIFY2(checkedMessages < messages.texts.size(), qPrintable(where + " untold"));
                 QCOMPARE(messages.texts[checkedMessages++], rest);
+            } else if (command == "on") {
+                QCOMPARE(messages.windows.value(checkedMessages - 1), rest);
             } else if (command == "untold") {
                 QCOMPARE(messages.texts.mid(checkedMessages), QStringList());
             } else if (command == "lamps") {

@@ -308,6 +308,10 @@ private slots:
                    "set TextBox1 TEC; tick 2; wrote 05 01 1E 1B 01 1E 5E; tick 8; "
                    "wrote 05 01 0F 00 15; wrote 05 01 0F 00 15; wrote 05 01 0F 03 18; "
                    "close F_Setup_Form; tick 4; wrote 05 01 0F 00 15; quiet");
+        row("send setup with an entry of 0: told on the factory window what was not sent",
+            gate + "KT508; set S_H_Fan_Text 0; click F_Setup_Form/F_Setup_Command; open; "
+                   "set TextBox1 TEC; tick 2; quiet; told Not sent, as an entry of 0 is never "
+                   "written: Hydrogen period.; on F_Setup_Form");
         for (const char* value : {"100", "101"}) {
             QTest::addRow("hydrogen period %s, left by Tab", value) << QString::fromUtf8(
                 gate + "KT508; activate F_Setup_Form; set S_H_Fan_Text " + value +

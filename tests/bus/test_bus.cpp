@@ -36,22 +36,24 @@ public:
     PollSequencer sequencer{*this};
     QHash<QByteArray, QString> texts{{"TextBox1", "TEC"}};
     QHash<QString, QByteArray> answers; // reply on the next tick, by request
-    QList<int> shown;                   // the address of each reply handed to the window
+    QStringList shown;                  // "tick:address" of each reply handed to the window
     QByteArray answer;                  // to the request of the last tick
     int ticks = 0;
 
-    void DispatchReply(ReplyKind, const ReceiveRing& ring) override { shown << ring.at(1); }
+    void DispatchReply(ReplyKind, const ReceiveRing& ring) override {
+        shown << QStringLiteral("%1:%2").arg(ticks).arg(ring.at(1));
+    }
     QString boxText(const char* name) const override { return texts.value(name); }
     bool boxChecked(const char*) const override { return false; }
     bool factoryFormShown() const override { return false; }
 
-    // "tick: bytes" of each write up to tick last; tick n reads feeds[n].
+    // "tick: bytes" of each write up to tick last; tick n reads feeds[n], then answers.
     QStringList runTo(int last, const Feeds& feeds = {}) {
         QStringList writes;
         while (ticks < last) {
             ++ticks;
             const TickResult result =
-                sequencer.tick(bytesOf(std::exchange(answer, {}) + feeds.value(ticks)));
+                sequencer.tick(bytesOf(feeds.value(ticks) + std::exchange(answer, {})));
             if (result.write) {
                 const QString frame = hexOf(QByteArray(
                     reinterpret_cast<const char*>(result.write->data()), result.write->size()));
@@ -73,6 +75,18 @@ public:
             all << cells.join(u'|');
         }
         return all;
+    }
+    // 1, 3 and 7 found by tick 40, then watched: 3 polled on tick 41, 7 on 43.
+    void findOneThreeSeven() {
+        for (const auto& [address, text] :
+             {std::pair(1, "TEC-48/1.0/VA2.1/"), std::pair(3, "TEC-24/1.1/VA2.3/"),
+              std::pair(7, "TEC-60/2.0/VB1.0/")}) {
+            answers[request(address, 2)] = deviceInfoReply(text, address);
+        }
+        answers[request(1, 0)] = status(1, "00 00 00 A0 64 02 03");
+        sequencer.startBusScan();
+        sequencer.watchBus(true);
+        runTo(40);
     }
 };
 
@@ -142,6 +156,10 @@ private slots:
         QTest::newRow("in two pieces, the last on the second tick")
             << Feeds{{6, three.left(9)}, {7, three.mid(9)}} << rowThree << 0 << 0;
         QTest::newRow("a tick too late") << Feeds{{8, three}} << QStringList() << 1 << 0;
+        QTest::newRow("too late, in two pieces, the first 2 s after the request")
+            << Feeds{{13, three.left(9)}, {14, three.mid(9)}} << QStringList() << 1 << 0;
+        QTest::newRow("too late, the first piece later still")
+            << Feeds{{14, three.left(9)}, {15, three.mid(9)}} << QStringList() << 0 << 0;
         QTest::newRow("from 7 while 3 is awaited")
             << Feeds{{6, deviceInfoReply("TEC-60/2.0/VB1.0/", 7)}} << QStringList() << 1 << 0;
         // TEC-24/1.1/VA2.3/ and TEC-60/2.0/VB1.0/ from 3 at once, the bits ORed.
@@ -175,17 +193,9 @@ private slots:
     // over 3 s old, and unwatched the bus leaves every tick as before.
     void pollsInTurn() {
         Line line;
-        for (const auto& [address, text] :
-             {std::pair(1, "TEC-48/1.0/VA2.1/"), std::pair(3, "TEC-24/1.1/VA2.3/"),
-              std::pair(7, "TEC-60/2.0/VB1.0/")}) {
-            line.answers[request(address, 2)] = deviceInfoReply(text, address);
-        }
-        line.answers[request(1, 0)] = status(1, "00 00 00 A0 64 02 03");
         line.answers[request(3, 0)] = status(3, "11 01 04 7F 48 01 E3");
         line.answers[request(7, 0)] = status(7, "20 10 00 FE 5A 02 01");
-        line.sequencer.startBusScan();
-        line.sequencer.watchBus(true);
-        line.runTo(40);
+        line.findOneThreeSeven();
         QCOMPARE(line.runTo(48),
                  (QStringList{"41: 05 03 0F 00 17", "43: 05 07 0F 00 1B", "44: 05 01 0F 00 15",
                               "45: 05 03 0F 00 17", "47: 05 07 0F 00 1B", "48: 05 01 0F 00 15"}));
@@ -210,6 +220,64 @@ private slots:
         line.sequencer.watchBus(true);
         QCOMPARE(line.runTo(461), QStringList{"461: 05 03 0F 00 17"});
         QCOMPARE(line.rows()[1].section(u'|', 8), "99 s ago|live");
+    }
+
+    // Read on ticks 44 and 45: L the reply of 3 after its wait (whole or cut),
+    // S a status of 1, N a frame head and U a reply from nobody, A the answer
+    // of 7 within its wait, B a reply of 7 with a wrong checksum. L is dropped
+    // whole and counted once, A is credited, the window takes one S a tick.
+    void lateAndAwaitedReplies_data() {
+        QTest::addColumn<QByteArray>("first"); // read on tick 44
+        QTest::addColumn<QByteArray>("then");  // on tick 45
+        QTest::addColumn<QString>("handed");   // tick:address of each reply to the window
+        QTest::addColumn<QString>("counted");  // late, refusals, bad checksums, status of 1
+        // Data that start frames when scanned: refusals, status reply heads of 1 and 0.
+        QByteArray late = statusReply({}, 3).chopped(1);
+        late.replace(9, 4, hex("06 01 0F 00")).replace(26, 4, hex("06 00 0F 00"));
+        late[7] = late[20] = late[33] = 0x15;
+        const QHash<char, QByteArray> parts{{'L', framed(late)},
+                                            {'S', status(1, "00 00 00 A0 64 02 03")},
+                                            {'N', hex("06 63 0F 00 77 15 00")},
+                                            {'U', hex("06 63 0F 01 01 05 7F")},
+                                            {'A', status(7, "20 10 00 FE 5A 02 01")},
+                                            {'B', hex("06 07 0F 01 01 07 26")}};
+        for (int cut = 1; cut < 36; ++cut) {
+            QTest::addRow("L cut after %d, S", cut)
+                << parts['L'].left(cut) << parts['L'].mid(cut) + parts['S'] << "45:1"
+                << "1 0 0 11";
+        }
+        const auto row = [&](const char* read, const char* handed, const char* counted) {
+            QByteArray bytes;
+            for (const char* part = read; *part; ++part) {
+                bytes += parts[*part];
+            }
+            QTest::newRow(read) << QByteArray() << bytes << handed << counted;
+        };
+        row("LA", "", "1 0 0 10");
+        row("SA", "45:1", "0 0 0 11");
+        row("SLA", "45:1", "1 0 0 11");
+        row("SSA", "45:1 46:1", "0 0 0 12");
+        row("SBSA", "45:1 46:1", "0 0 1 12");
+        row("NA", "", "0 1 0 10");
+        row("UA", "", "1 0 0 10");
+    }
+    void lateAndAwaitedReplies() {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, then);
+        QFETCH(QString, handed);
+        QFETCH(QString, counted);
+        Line line;
+        line.findOneThreeSeven();
+        line.answers.clear();
+        line.runTo(43);
+        line.shown.clear();
+        line.runTo(48, {{44, first}, {45, then}});
+        QCOMPARE(line.shown.join(u' '), handed);
+        const LinkCounters& c = line.sequencer.counters();
+        QCOMPARE(QString::asprintf("%lld %lld %lld %lld", c.foreignReplies, c.refusals,
+                                   c.checksumErrors, c.statusFrameNo),
+                 counted);
+        QCOMPARE(line.rows()[2].section(u'|', 4, 7), first.isEmpty() ? "Open|5|51.3|2" : "|||");
     }
 
     // Switching to 3: an analog write still waiting for 1 is given up, the

@@ -158,6 +158,14 @@ private slots:
         QTest::newRow("sound reply from 7") << hex("06 07 0F 01 01 07 25") << 7 << false << false;
         QTest::newRow("damaged reply from 7") << hex("06 07 0F 01 01 07 24") << 1 << false << false;
         QTest::newRow("device information, L 123") << hex("06 01 0F 02 7B") << 1 << false << false;
+        // 3 may still answer late: its reply is a whole frame, and the pass goes on behind it.
+        const QByteArray behind = hex("15 00 05 01 0F 00 15 FF");
+        QTest::newRow("late reply from 3, more behind")
+            << hex("06 03 0F 01 01 07 21") + behind << 14 << true << false;
+        QTest::newRow("damaged late reply")
+            << hex("06 03 0F 01 01 07 22") + behind << 1 << false << false;
+        QTest::newRow("late device information, L 123")
+            << hex("06 03 0F 02 7B") << 1 << false << false;
     }
     void scanDrops() {
         QFETCH(QByteArray, bytes);
@@ -165,7 +173,9 @@ private slots:
         QFETCH(bool, echoSeen);
         QFETCH(bool, waiting);
         ReceiveRing ring = ringAt(100, bytes);
-        const ScanResult result = scanFrames(ring, 1);
+        ScanScope scope;
+        scope.late.set(3);
+        const ScanResult result = scanFrames(ring, scope);
         QCOMPARE(result.reply, ReplyKind::None);
         QCOMPARE(result.echoSeen, echoSeen);
         QCOMPARE(result.waiting, waiting);

@@ -34,9 +34,8 @@ public:
     QByteArray tick(const QByteArray& input = {}) {
         ++ticks;
         const TickResult result = sequencer.tick(bytesOf(input));
-        if (!result.message.isEmpty()) {
-            messages << result.message;
-        }
+        messages << result.message << result.factoryMessage;
+        messages.removeAll(QString());
         return result.write ? QByteArray(reinterpret_cast<const char*>(result.write->data()),
                                          static_cast<qsizetype>(result.write->size()))
                             : QByteArray();
@@ -290,10 +289,16 @@ private slots:
             {"2: 05 01 1E 10 01 0C 41", "4: " + poll, "6: 05 01 1E 12 01 0E 45", "8: " + poll,
              "12: " + poll});
         row("nothing changed", {}, nothing);
+        const QString zeros = "Not sent, as an entry of 0 is never written: ";
         row("0, empty and letters never sent",
             {"S_DCVlow_Text=0", "DCVlow_Text=200", "DCVhigh_Text=100", "S_Temp1Calib_Text=x",
              "Temp1Calib_Text=5"},
-            nothing);
+            nothing, zeros + "DC low limit.");
+        row("entries holding 0 told once, where the controller has another value",
+            {"S_DCVlowOffset_Text=0.0", "S_DCVhighOffset_Text=-0", "DCVhighOffset_Text=0",
+             "S_TECcurrCalib_Text=7", "TECcurrCalib_Text=0", "S_H_Fan_Text= 0e3 min",
+             "H_Fan_Text=25"},
+            oneFrame("05 01 1E 19 01 07 45"), zeros + "DC low limit offset, Hydrogen period.");
         row("compared as numbers", {"S_DCVlow_Text=200.0", "DCVlow_Text=200"}, nothing);
         row("what does not fit is passed over, told once",
             {"S_DCVlow_Text=256", "S_DCVhigh_Text=30", "S_Temp1Calib_Text=-1"},
@@ -322,6 +327,11 @@ private slots:
         h.sequencer.requestFactorySettings();
         const bool sent = writes.first().startsWith("2: 05 01 1E");
         QCOMPARE(h.writes(2), sent ? QStringList{"14: " + writes.first().mid(3)} : QStringList{});
+        // Pressed again while it may still run, it walks afresh and tells the same.
+        h.sequencer.requestFactorySettings();
+        h.messages.clear();
+        h.writes(12);
+        QCOMPARE(h.messages.join(u' '), message);
     }
 
     void valueThatDoesNotFitIsNotSent_data() {

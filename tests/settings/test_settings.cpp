@@ -91,6 +91,27 @@ private slots:
         }
         QCOMPARE(refused, (QStringList{texts[1], texts[3]}));
     }
+    // "text>typed written": the address entry's check as it is typed, and the
+    // byte "Send addr" writes (rounded half to even, only 1..20; 0: none).
+    void busAddressEntry_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("outcome");
+        for (const char* row : {"0.49>1 0", "0.5>1 0", "0.51>1 1", "1.5>1 2", "2.5>1 2", "20>1 20",
+                                "20.49>0 20", "20.5>0 20", "20.51>0 0", "21>0 0", "0>0 0",
+                                "-0.5>1 0", "2e1>1 20", "2.05E1>0 20", "5e-1>1 0", "-1e400>1 0"}) {
+            const QString text = QString::fromLatin1(row);
+            QTest::newRow(row) << text.section(u'>', 0, 0) << text.section(u'>', 1);
+        }
+    }
+    void busAddressEntry() {
+        QFETCH(QString, text);
+        QFETCH(QString, outcome);
+        QCOMPARE(QStringLiteral("%1 %2")
+                     .arg(addressEntryAccepted(text))
+                     .arg(newBusAddress(text).value_or(0)),
+                 outcome);
+    }
+
     // A file of the first kind, edited, loaded as the second: refused whole
     // with the first thing wrong, or taken as it is written.
     void setFiles_data() {
