@@ -18,21 +18,15 @@ bool Roster::up(std::uint8_t address) const {
     return address >= kFirstAddress && address <= kLastAddress && at(address).up;
 }
 
-// Any verified reply shows the controller there, awaited or late; one that
-// was down gives its device information again before its status.
-void Roster::answered(std::uint8_t from, protocol::ReplyKind kind) {
+// A verified reply shows the controller there. One that was down is asked
+// only for its device information, so that comes first when it is back.
+void Roster::answered(std::uint8_t from) {
     if (std::find(m_addresses.begin(), m_addresses.end(), from) == m_addresses.end()) {
         return;
     }
     Controller& controller = at(from);
-    if (!controller.up) {
-        controller.up = true;
-        controller.needsInfo = true;
-    }
+    controller.up = true;
     controller.misses = 0;
-    if (kind == protocol::ReplyKind::DeviceInfo) {
-        controller.needsInfo = false;
-    }
     if (from == m_awaited) {
         m_awaited = 0;
     }
@@ -82,9 +76,7 @@ std::optional<BusRequest> Roster::next() {
         request = BusRequest{*probed, protocol::buildDeviceInfoQuery(*probed)};
     } else if (polled) {
         m_lastPolled = *polled;
-        request =
-            BusRequest{*polled, at(*polled).needsInfo ? protocol::buildDeviceInfoQuery(*polled)
-                                                      : protocol::buildStatusPoll(*polled)};
+        request = BusRequest{*polled, protocol::buildStatusPoll(*polled)};
     } else {
         return std::nullopt;
     }

@@ -1,10 +1,11 @@
 // The controllers that a line without a window watches: nobody is shown, so
 // every tick may carry a request. Every address is asked for its device
 // information once, in turn; those that answer are then polled for their
-// status in turn, their device information asked again after they come back;
-// addresses that do not answer are asked again now and then, on a bounded
-// share of the requests, so that a controller powered on later is found
-// without a restart. Only reads are ever asked.
+// status in turn; addresses that do not answer, or no longer do, are asked
+// for their device information again now and then, on a bounded share of
+// the requests, so that a controller powered on later is found without a
+// restart, and one that comes back gives its device information first.
+// Only reads are ever asked.
 #pragma once
 
 #include "bus/bus_schedule.h"
@@ -34,8 +35,8 @@ public:
 
     // The address whose reply is awaited; 0 when none is.
     std::uint8_t awaited() const { return m_awaited; }
-    // A verified reply of this kind from this address.
-    void answered(std::uint8_t from, protocol::ReplyKind kind);
+    // A verified reply from this address.
+    void answered(std::uint8_t from);
     // Once per tick, after the tick's input was read; heldBack: bytes read
     // within the wait still wait to be scanned, so the wait goes on.
     void inputRead(bool heldBack = false);
@@ -50,7 +51,6 @@ private:
     struct Controller {
         bool up = false;
         bool asked = false; // at least once
-        bool needsInfo = true;
         int misses = 0;
     };
 

@@ -183,7 +183,7 @@ bool PollSequencer::dispatch(const protocol::ScanResult& found) {
         ++m_counters.replies;
         m_bus.answered(found.from);
         if (m_roster) {
-            m_roster->answered(found.from, found.reply);
+            m_roster->answered(found.from);
         }
         m_busModel.replied(found.from, found.reply, m_Ring);
         m_host.creditReply(found.from, found.reply, m_Ring);
