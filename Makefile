@@ -6,6 +6,8 @@ BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-d
                   libgl-dev
 # Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
+# The alarm test starts a session bus of its own, with dbus-daemon.
+TEST_PACKAGES := dbus-daemon
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.
 HEADLESS_PACKAGES := xvfb xauth xdotool imagemagick
 # The Debian package: CPack's shlibdeps needs dpkg-shlibdeps and file; make test
@@ -55,12 +57,12 @@ run: build
 test: test-default test-asan test-fuzz
 
 test-default: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(PACKAGE_PACKAGES) \
-	    $(PACKAGE_CHECK_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(TEST_PACKAGES) \
+	    $(PACKAGE_PACKAGES) $(PACKAGE_CHECK_PACKAGES)"
 	ctest --preset default
 
 test-asan:
-	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(RUN_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(RUN_PACKAGES) $(TEST_PACKAGES)"
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
@@ -89,7 +91,7 @@ screenshot: build
 	scripts/screenshot.sh
 
 mutants: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(TEST_PACKAGES)"
 	scripts/mutants.py
 
 # The .deb lands in build/.
