@@ -12,7 +12,8 @@ BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-d
 # agent, check scrapes and the alerting rules), openssl (makes a certificate
 # for the TLS test), curl and python3 (the agent's end-to-end script asks
 # Prometheus's HTTP API and reads its JSON).
-TEST_PACKAGES := prometheus openssl curl python3
+# The alarm test starts a session bus of its own, with dbus-daemon.
+TEST_PACKAGES := prometheus openssl curl python3 dbus-daemon
 # Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.

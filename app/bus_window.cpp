@@ -20,7 +20,11 @@ using brisco::bus::BusModel;
 
 namespace {
 
-// The row of the controller shown in bold, a stale row greyed.
+// Behind the row of a controller with a red lamp.
+const QColor kAlarmBackground(255, 200, 200);
+
+// The row of the controller shown in bold, a stale row greyed, a row in alarm
+// in the alarm colour.
 class RowLook : public QStyledItemDelegate {
 public:
     RowLook(const BusModel& model, QObject* parent)
@@ -35,6 +39,9 @@ protected:
                                      option->palette.color(QPalette::Disabled, QPalette::Text));
         }
         option->font.setBold(m_model.addressAt(index.row()) == m_model.shown());
+        if (m_model.alarmed(index.row())) {
+            option->backgroundBrush = kAlarmBackground;
+        }
     }
 
 private:

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -48,6 +49,7 @@ LinkLine::LinkLine(SessionLog& log, QWidget* parent)
     : QWidget(parent)
     , m_log(log)
     , m_text(new QLabel)
+    , m_alarm(new QLabel)
     , m_record(new QPushButton)
     , m_trendsButton(new QPushButton(QStringLiteral("Trends")))
     , m_eventsButton(new QPushButton(QStringLiteral("Events"))) {
@@ -61,12 +63,20 @@ LinkLine::LinkLine(SessionLog& log, QWidget* parent)
     m_trendsButton->setAccessibleDescription(m_trendsButton->objectName());
     m_eventsButton->setObjectName(QStringLiteral("Events_Command"));
     m_eventsButton->setAccessibleDescription(m_eventsButton->objectName());
-    auto* layout = new QHBoxLayout(this);
+    m_alarm->setObjectName(QStringLiteral("Alarm_Text"));
+    m_alarm->setAccessibleDescription(m_alarm->objectName());
+    m_alarm->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_alarm->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    m_alarm->hide();
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_text, 1);
+    row->addWidget(m_record);
+    row->addWidget(m_trendsButton);
+    row->addWidget(m_eventsButton);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_text, 1);
-    layout->addWidget(m_record);
-    layout->addWidget(m_trendsButton);
-    layout->addWidget(m_eventsButton);
+    layout->addLayout(row);
+    layout->addWidget(m_alarm);
     connect(m_record, &QPushButton::clicked, this, &LinkLine::Record_Command_Click);
     connect(m_trendsButton, &QPushButton::clicked, this, &LinkLine::Trends_Command_Click);
     connect(m_eventsButton, &QPushButton::clicked, this, &LinkLine::Events_Command_Click);
@@ -95,6 +105,16 @@ void LinkLine::showLink(const LinkState& state) {
         m_warning = warning;
         m_text->setStyleSheet(warning ? QStringLiteral("color: #b00000; font-weight: bold")
                                       : QString());
+    }
+}
+
+// As the link's warning: its text is its name, and its colour is not heard.
+void LinkLine::showAlarm(const QString& text, bool announce) {
+    m_alarm->setText(text);
+    m_alarm->setVisible(!text.isEmpty());
+    if (announce) {
+        QAccessibleEvent alert(m_alarm, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
     }
 }
 

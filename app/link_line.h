@@ -2,6 +2,7 @@
 // device behind the port, replies decoded, dropped and refused, and how long
 // ago the last status reply came. Beside it the session tools: the
 // recording, the trends and the events of the session log, which it shows.
+// Below it, while a lamp of a controller watched is red, the newest alarm.
 #pragma once
 
 #include "sequencer/poll_sequencer.h"
@@ -29,6 +30,8 @@ public:
     explicit LinkLine(SessionLog& log, QWidget* parent = nullptr);
 
     void showLink(const LinkState& state);
+    // The alarm text, or none; a screen reader hears it at once where announce.
+    void showAlarm(const QString& text, bool announce);
 
     // Recording into path until stopped or a write fails; false, with the
     // operator told why, when the file cannot be written.
@@ -44,6 +47,7 @@ private:
 
     SessionLog& m_log;
     QLabel* m_text;
+    QLabel* m_alarm;
     bool m_warning = false; // shown in the warning colour
     QPushButton* m_record;
     QPushButton* m_trendsButton;

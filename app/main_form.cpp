@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/alarm_reporter.h"
 #include "app/bus_window.h"
 #include "app/link_line.h"
 #include "display/status_decoder.h"
@@ -47,6 +48,7 @@ Main_Form::Main_Form(std::unique_ptr<CommPort> port, const LampFactory& createLa
     m_station->setBoxes(this);
     buildLayout(createLamp);
     connectStation();
+    new AlarmReporter(m_station->alarms(), *m_linkLine, this);
 
     m_Timer1 = new QTimer(this);
     m_Timer1->setObjectName(QStringLiteral("Timer1"));

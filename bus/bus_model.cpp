@@ -1,6 +1,7 @@
 #include "bus/bus_model.h"
 
 #include "bus/bus_schedule.h"
+#include "display/lamp_table.h"
 #include "display/text_forms.h"
 #include "protocol/device_info.h"
 #include "protocol/receive_ring.h"
@@ -73,8 +74,14 @@ void BusModel::replied(std::uint8_t from, protocol::ReplyKind kind,
         for (int k = 0; k < protocol::kStatusReplyLength; ++k) {
             reply[static_cast<std::size_t>(k)] = ring.at(k);
         }
+        const bool alarmedBefore = alarmed(at);
         row.status = display::statusValues(reply);
-        changed(at, InnerTemp, RedAlarms);
+        // The whole row takes or leaves the alarm colour.
+        if (alarmed(at) != alarmedBefore) {
+            changed(at, Address, State);
+        } else {
+            changed(at, InnerTemp, RedAlarms);
+        }
     }
     row.lastGood = m_now;
     row.askedAt.reset();
@@ -131,6 +138,22 @@ bool BusModel::stale(int at) const {
            m_now - row.lastGood > kStaleTicks;
 }
 
+bool BusModel::alarmed(int at) const {
+    const auto& status = m_rows[at].status;
+    return status && std::count(status->lampCodes.begin(), status->lampCodes.end(), display::kRed);
+}
+
+QStringList BusModel::redLamps(int at) const {
+    QStringList titles;
+    const Row& row = m_rows[at];
+    for (int lamp = 1; row.status && lamp <= display::kLampCount; ++lamp) {
+        if (row.status->lampCodes[static_cast<std::size_t>(lamp - 1)] == display::kRed) {
+            titles << display::lampTitle(lamp);
+        }
+    }
+    return titles;
+}
+
 void BusModel::changed(int row, int first, int last, int lastRow) {
     emit dataChanged(index(row, first), index(lastRow < 0 ? row : lastRow, last));
 }
@@ -149,6 +172,12 @@ QVariant BusModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DisplayRole) {
         return text(index.row(), index.column());
+    }
+    // The count of red lamps names them, on hover and to a screen reader.
+    if ((role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) &&
+        index.column() == RedAlarms && alarmed(index.row())) {
+        const QStringList red = redLamps(index.row());
+        return QStringLiteral("%1 red: %2").arg(red.size()).arg(red.join(QStringLiteral(", ")));
     }
     if (role == Qt::TextAlignmentRole) {
         const bool number = index.column() == Address ||

@@ -62,6 +62,8 @@ public:
     // What its device information says; empty while unknown.
     QString modelOf(std::uint8_t address) const;
     bool stale(int row) const;
+    // A lamp of the row's latest status reply is red.
+    bool alarmed(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -81,6 +83,8 @@ private:
     };
 
     int indexOf(std::uint8_t address) const;
+    // What an operator calls each red lamp of the row's latest status reply.
+    QStringList redLamps(int at) const;
     QString text(int at, int column) const;
     // Columns first..last of rows row..lastRow (row alone by default).
     void changed(int row, int first, int last, int lastRow = -1);

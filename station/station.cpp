@@ -3,16 +3,19 @@
 #include "port/comm_port.h"
 #include "record/session_log.h"
 #include "record/write_event.h"
+#include "station/alarm_watch.h"
 
 namespace brisco::station {
 
 Station::Station(std::unique_ptr<CommPort> port, QObject* parent)
     : QObject(parent)
     , m_port(port.release())
-    , m_log(new SessionLog(this)) {
+    , m_log(new SessionLog(this))
+    , m_alarms(new AlarmWatch(this)) {
     m_port->setParent(this);
     m_port->setObjectName(QStringLiteral("MSComm1"));
     connect(m_port, &CommPort::lost, this, &Station::onPortLost);
+    connect(this, &Station::statusDecoded, m_alarms, &AlarmWatch::statusDecoded);
 }
 
 // Quietly: whoever listens may be going too.
@@ -33,6 +36,9 @@ QString Station::lineTitle() const {
 bool Station::open() {
     // A port taken by another program since the scan stays closed.
     const bool opened = m_port->open();
+    if (opened) {
+        m_alarms->forget();
+    }
     logEvent(lineTitle(), QStringLiteral("closed"),
              opened ? QStringLiteral("open") : QStringLiteral("could not be opened"));
     noteLink();

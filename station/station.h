@@ -23,6 +23,8 @@ class SessionLog;
 
 namespace brisco::station {
 
+class AlarmWatch;
+
 // What the sequencer asks of the boxes of the windows. A station without
 // one (the agent's) has nothing to send: every box reads empty.
 class BoxSource {
@@ -57,6 +59,8 @@ public:
     const sequencer::PollSequencer& sequencer() const { return m_sequencer; }
     const sequencer::LinkCounters& counters() const { return m_sequencer.counters(); }
     SessionLog& log() const { return *m_log; }
+    // The red lamps of every controller whose status replies come.
+    AlarmWatch& alarms() const { return *m_alarms; }
 
     // Opens the port, or says in the events why not.
     bool open();
@@ -117,6 +121,7 @@ private:
 
     CommPort* m_port;
     SessionLog* m_log;
+    AlarmWatch* m_alarms;
     const BoxSource* m_boxes = nullptr;
     QString m_lineTitle;
     sequencer::PollSequencer m_sequencer{*this};

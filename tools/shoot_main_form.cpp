@@ -2,8 +2,8 @@
 // start and live after a status reply with "Copy set" pressed, the
 // access-code window, the factory window after a factory reply, the dialogs
 // and messages of the set-point files, the bus window with three controllers
-// of which one stopped answering, and the main window once it follows
-// another of them.
+// of which one is in alarm and one stopped answering, and the main window
+// once it follows the one in alarm, and the bus window then.
 // Usage: shoot_main_form DIR
 #include "form_fixture.h"
 
@@ -19,7 +19,7 @@ QByteArray liveStatusReply() {
 }
 
 // Three controllers on the bus answer what they are asked, each with values
-// of its own; 7 falls silent after the first ticks.
+// of its own; 3 is in alarm, 7 falls silent after the first ticks.
 void answerBus(FormFixture& f, int ticks) {
     for (int tick = 0; tick < ticks; ++tick) {
         f.tick();
@@ -40,8 +40,10 @@ void answerBus(FormFixture& f, int ticks) {
         } else if (request[3] == 0) {
             QByteArray reply = liveStatusReply().chopped(1);
             reply[1] = char(address);
-            reply[5] = char(75 + index);       // cooling start
-            reply[22] = char(index == 2);      // general alarm
+            reply[5] = char(75 + index); // cooling start
+            reply[22] = 0;
+            reply[23] = char(index == 1 ? 5 : 0); // high temp and DC low on 3
+            reply[24] = 0;
             reply[25] = char(150 + 7 * index); // inner temperature
             reply[26] = char(100 - 9 * index); // outer temperature
             reply[30] = char(0xE4 - 5 * index);
@@ -138,5 +140,7 @@ int main(int argc, char* argv[]) {
     bus.button(QStringLiteral("Monitor_Command"))->click();
     answerBus(bus, 8);
     saved &= save(bus.form.get(), out.filePath(QStringLiteral("main_form_switched.png")));
+    bus.find<QTableView>(QStringLiteral("Bus_Table"))->clearSelection();
+    saved &= save(busWindow, out.filePath(QStringLiteral("bus_window_alarm.png")));
     return saved && dialogs.isEmpty() ? 0 : 1;
 }

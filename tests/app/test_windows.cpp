@@ -3,12 +3,11 @@
 // line. The request schedule is the sequencer's own test; the session tools
 // (recording, trends, events) have their own.
 #include "form_fixture.h"
+#include "hearing.h"
 
 #include "settings/setpoint_table.h"
 #include "widgets/file_places.h"
 
-#include <QAccessibleBridge>
-#include <QAccessibleBridgePlugin>
 #include <QCheckBox>
 #include <QLabel>
 #include <QRegularExpression>
@@ -77,31 +76,6 @@ struct FileSizeLimit {
 };
 
 } // namespace
-
-// What the platform passes on to a screen reader, "objectName event" each.
-QStringList g_heard;
-class Hearing : public QAccessibleBridge {
-    void setRootObject(QAccessibleInterface*) override {}
-    void notifyAccessibilityUpdate(QAccessibleEvent* event) override {
-        g_heard << event->object()->objectName() + ' ' + QString::number(event->type(), 16);
-    }
-};
-class HearingPlugin : public QAccessibleBridgePlugin {
-    Q_OBJECT
-    Q_PLUGIN_METADATA(IID QAccessibleBridgeFactoryInterface_iid FILE "hearing.json")
-
-public:
-    // Qt never deletes a bridge: one for the whole run.
-    QAccessibleBridge* create(const QString&) override {
-        static Hearing bridge;
-        return &bridge;
-    }
-};
-
-// What was heard since the last look that matches the pattern.
-QStringList heard(const QString& pattern) {
-    return std::exchange(g_heard, {}).filter(QRegularExpression('^' + pattern));
-}
 
 class TestWindows : public QObject {
     Q_OBJECT
