@@ -138,12 +138,23 @@ private slots:
     // answering again: up, its device information asked again first.
     void downAndUp() {
         Line line({1, 3, 7}, {1, 3, 7});
-        line.run(30);
+        line.run(12);
+        // Two requests missed are forgotten once it answers again.
         line.powered.remove(3);
-        line.run(36);
+        while (line.asked(13).value(3) < 2) {
+            line.run(line.ticks + 1);
+        }
+        line.powered << 3;
+        line.run(30);
         QVERIFY(line.station.controllerUp(3));
-        line.run(46);
-        QVERIFY(!line.station.controllerUp(3));
+        line.powered.remove(3);
+        while (line.station.controllerUp(3)) {
+            line.run(line.ticks + 1);
+        }
+        // Down once the wait for its third request in a row has run out.
+        QCOMPARE(line.asked(31).value(3), 3);
+        QCOMPARE(line.requests.filter(QRegularExpression("^\\d+:3:")).last(),
+                 QStringLiteral("%1:3:status").arg(line.ticks - 2));
         QVERIFY(line.station.controllerUp(7));
         line.run(100);
         // One request in four, which waits two ticks: one tick in five.
