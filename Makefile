@@ -3,11 +3,13 @@
 
 # Debian packages, by what needs them.
 BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
-                  libgl-dev
+                  libgl-dev libtelnet-dev
 # Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.
 HEADLESS_PACKAGES := xvfb xauth xdotool imagemagick
+# The serial device server that the tests of network lines put in front of brisco-sim.
+TEST_PACKAGES := ser2net
 # The Debian package: CPack's shlibdeps needs dpkg-shlibdeps and file; make test
 # also checks the package with lintian and the desktop validators.
 PACKAGE_PACKAGES := dpkg-dev file

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "app/main_form.h"
-#include "port/serial_comm_port.h"
 #include "display/status_decoder.h"
 #include "lamp_library_for_tests.h"
+#include "port/dispatching_comm_port.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -106,9 +106,9 @@ struct LiveForm {
         qputenv("BRISCO_COM1", sim.devicePath().toLocal8Bit());
         qputenv("BRISCO_COM2", "/nonexistent/brisco-com2");
         qputenv("BRISCO_COM3", "/nonexistent/brisco-com3");
-        form = std::make_unique<Main_Form>(std::make_unique<SerialCommPort>(), [](QWidget* parent) {
-            return lampLibrary().createLamp(parent);
-        });
+        form = std::make_unique<Main_Form>(
+            std::make_unique<DispatchingCommPort>(),
+            [](QWidget* parent) { return lampLibrary().createLamp(parent); });
         QObject::connect(form->findChild<QTimer*>("Timer1"), &QTimer::timeout, form.get(), [this] {
             if (form->linkCounters().statusFrameNo > 0) {
                 samples << shownOf({}, form.get());

@@ -1,0 +1,30 @@
+#include "port/dispatching_comm_port.h"
+
+#include "port/line_name.h"
+#include "port/port_names.h"
+
+using brisco::port::LineKind;
+
+DispatchingCommPort::DispatchingCommPort(QObject* parent)
+    : CommPort(parent) {
+    connect(&m_serial, &CommPort::lost, this, &CommPort::lost);
+    connect(&m_network, &CommPort::lost, this, &CommPort::lost);
+}
+
+bool DispatchingCommPort::open() {
+    if (isOpen()) {
+        return true;
+    }
+    const brisco::port::LineName line = brisco::port::parseLineName(deviceName(m_portNumber));
+    m_nameError = line.error;
+    if (!m_nameError.isEmpty()) {
+        return false;
+    }
+    m_active = line.kind == LineKind::Serial ? static_cast<CommPort*>(&m_serial) : &m_network;
+    m_active->setPortNumber(m_portNumber);
+    return m_active->open();
+}
+
+QString DispatchingCommPort::deviceName(int number) const {
+    return brisco::port::deviceNameFor(number);
+}
