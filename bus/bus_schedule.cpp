@@ -21,7 +21,7 @@ bool BusSchedule::answered(std::uint8_t from) {
 }
 
 void BusSchedule::inputRead() {
-    if (m_awaited != 0 && ++m_waitedTicks >= kWaitTicks) {
+    if (m_awaited != 0 && ++m_waitedTicks >= m_waitTicks) {
         endWait();
     }
 }

@@ -88,6 +88,11 @@ public:
     void cancelBusScan() { m_bus.cancelScan(); }
     void watchBus(bool watching) { m_bus.setWatching(watching); }
     const bus::BusSchedule& busSchedule() const { return m_bus; }
+    // For the line opened: over a network, answers are waited for longer.
+    void setNetworkLine(bool network) {
+        m_bus.setNetworkLine(network);
+        m_busModel.setWaitTicks(m_bus.waitTicks());
+    }
     bus::BusModel& busModel() { return m_busModel; }
 
     // Every later request goes to address, as after an address reply, and
