@@ -1,13 +1,14 @@
 #include "app/main_form.h"
 
 #include "app/bus_window.h"
-#include "port/comm_port.h"
 #include "app/link_line.h"
+#include "app/ports_dialog.h"
 #include "display/status_decoder.h"
 #include "display/status_values.h"
 #include "display/text_forms.h"
 #include "factory/f_setup_form.h"
 #include "factory/password_form.h"
+#include "port/comm_port.h"
 #include "protocol/device_info.h"
 #include "record/session_log.h"
 #include "record/write_event.h"
@@ -101,11 +102,15 @@ void Main_Form::CommPort_ToggleButton_Click() {
             m_MSComm1->setPortNumber(portNumberOf(m_CommPortText->text()));
             // A port taken by another program since the scan stays closed.
             if (m_MSComm1->open()) {
+                m_sequencer.setNetworkLine(m_MSComm1->isNetworkLine());
                 m_CommPort_ToggleButton->setText(kStopComm);
                 logEvent(portTitle(), QStringLiteral("closed"), QStringLiteral("open"));
             } else {
                 logEvent(portTitle(), QStringLiteral("closed"),
                          QStringLiteral("could not be opened"));
+                if (const QString why = m_MSComm1->nameError(); !why.isEmpty()) {
+                    showMessage(this, why);
+                }
             }
         } else {
             m_CommPort_ToggleButton->setText(kOpenComm);
@@ -147,6 +152,24 @@ void Main_Form::showSelectedPort() {
     const QString device = number > 0 ? m_MSComm1->deviceName(number) : QString();
     m_CommPortText->setToolTip(device);
     m_CommPortVScroll->setToolTip(device);
+}
+
+void Main_Form::Ports_Command_Click() {
+    auto* dialog = new PortsDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, &Main_Form::portsChosen);
+    dialog->open();
+}
+
+// While no port is open, the scan of the next tick offers them anew.
+void Main_Form::portsChosen() {
+    if (!m_MSComm1->isOpen()) {
+        m_CommPortNo = 0;
+        m_CommPortText->clear();
+        m_CommPortVScroll->setVisible(false);
+    }
+    showSelectedPort();
+    showLink();
 }
 
 void Main_Form::onPortLost() {
