@@ -21,6 +21,10 @@ struct ControllerConfig {
     QByteArray deviceInfo = kDefaultDeviceInfo;
     // Degrees added to the delivered cooling start and stop temperatures.
     int coolingShift = 0;
+    // A sensor at fault sends its code (open or shorted) in place of its
+    // temperature; 0 for a sound one.
+    quint8 innerSensorCode = 0;
+    quint8 outerSensorCode = 0;
 };
 
 class Controller {
@@ -42,6 +46,8 @@ private:
 
     QByteArray m_deviceInfo;
     quint8 m_address;
+    quint8 m_innerSensorCode;
+    quint8 m_outerSensorCode;
     double m_phase;
     // Parameters 0..27: the set-points, then the factory values.
     std::array<quint8, 28> m_parameters;
