@@ -57,12 +57,12 @@ run: build
 test: test-default test-asan test-fuzz
 
 test-default: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(PACKAGE_PACKAGES) \
-	    $(PACKAGE_CHECK_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(TEST_PACKAGES) \
+	    $(PACKAGE_PACKAGES) $(PACKAGE_CHECK_PACKAGES)"
 	ctest --preset default
 
 test-asan:
-	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(RUN_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(BUILD_PACKAGES) $(RUN_PACKAGES) $(TEST_PACKAGES)"
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan

@@ -102,8 +102,14 @@ struct LiveForm {
         if (!sim.start(simOptions, error)) {
             return false;
         }
-        // Only the simulator is offered, whatever serial devices this machine has.
-        qputenv("BRISCO_COM1", sim.devicePath().toLocal8Bit());
+        showForm(sim.devicePath());
+        return true;
+    }
+
+    // The window, COM1 standing for device (the simulator's terminal or a
+    // line to it), and only COM1, whatever serial devices this machine has.
+    void showForm(const QString& device) {
+        qputenv("BRISCO_COM1", device.toLocal8Bit());
         qputenv("BRISCO_COM2", "/nonexistent/brisco-com2");
         qputenv("BRISCO_COM3", "/nonexistent/brisco-com3");
         form = std::make_unique<Main_Form>(
@@ -114,15 +120,19 @@ struct LiveForm {
                 samples << shownOf({}, form.get());
             }
         });
-        return true;
     }
 
     // Starts and opens COM1 once the port scan offers it.
     bool startAndOpen(const QStringList& simOptions) {
         QString error;
-        if (!start(simOptions, &error) ||
-            !QTest::qWaitFor([this] { return text("CommPortText") == "COM1"; }, 5000)) {
+        if (!start(simOptions, &error)) {
             qWarning("%s", qPrintable(error));
+            return false;
+        }
+        return openCom1();
+    }
+    bool openCom1() {
+        if (!QTest::qWaitFor([this] { return text("CommPortText") == "COM1"; }, 5000)) {
             return false;
         }
         button("CommPort_ToggleButton")->click();
