@@ -36,10 +36,12 @@ private slots:
         LiveForm live;
         Ser2netProcess ser2net;
         QString error;
-        QVERIFY2(live.sim.start({"--seed", "6", "--sensor-fault", fault}, &error) &&
-                     ser2net.start(kind, live.sim.devicePath(), &error),
+        QVERIFY2(live.sim.start({"--seed", "6", "--sensor-fault", fault}, &error),
                  qPrintable(error));
-        live.showForm(ser2net.line());
+        QVERIFY2(
+            ser2net.start(kind, live.sim.devicePath()),
+            qPrintable(ser2net.process.errorString() + ser2net.process.readAllStandardError()));
+        live.showForm(ser2net.line);
         QVERIFY(live.openCom1());
         QTRY_COMPARE_WITH_TIMEOUT(live.text("TextBox1"), "TEC-48", kTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(live.form->linkCounters().statusFrameNo >= 2, kTimeout);
