@@ -79,7 +79,7 @@ test-fuzz fuzz:
 fuzz: FUZZ_SECONDS = 600
 
 bench: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) xvfb xauth xdotool"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(TEST_PACKAGES) xvfb xauth xdotool"
 	scripts/bench.sh
 
 soak: build
@@ -91,7 +91,7 @@ screenshot: build
 	scripts/screenshot.sh
 
 mutants: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES)"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(TEST_PACKAGES)"
 	scripts/mutants.py
 
 # The .deb lands in build/.
