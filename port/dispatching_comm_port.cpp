@@ -5,8 +5,11 @@
 
 using brisco::port::LineKind;
 
+// The ports are children too, so that this one moves to a thread whole.
 DispatchingCommPort::DispatchingCommPort(QObject* parent)
-    : CommPort(parent) {
+    : CommPort(parent)
+    , m_serial(this)
+    , m_network(this) {
     connect(&m_serial, &CommPort::lost, this, &CommPort::lost);
     connect(&m_network, &CommPort::lost, this, &CommPort::lost);
 }

@@ -13,8 +13,12 @@
 using brisco::port::LineKind;
 using brisco::port::TelnetStream;
 
+// The members are children too, so that the port moves to a thread whole.
 NetworkCommPort::NetworkCommPort(QObject* parent)
-    : CommPort(parent) {
+    : CommPort(parent)
+    , m_socket(this)
+    , m_start(this)
+    , m_deadline(this) {
     // A serial device server is reached directly, whatever proxy is set up.
     m_socket.setProxy(QNetworkProxy::NoProxy);
     m_start.setSingleShot(true);
