@@ -36,6 +36,7 @@ struct Ser2netProcess {
                          .toUtf8());
         config.close();
         process.start("ser2net", {"-n", "-d", "-c", config.fileName(), "-P", dir.filePath("pid")});
+        process.waitForStarted(5000);
         const QByteArray listening = QStringLiteral(" 0100007F:%1 00000000:0000 0A ")
                                          .arg(port, 4, 16, QChar(u'0'))
                                          .toUpper()
