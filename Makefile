@@ -7,13 +7,14 @@
 # file and crypt() for its bcrypt hashes.
 METRICS_PACKAGES := qt6-httpserver-dev qt6-websockets-dev libyaml-cpp-dev libcrypt-dev
 BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
-                  libgl-dev $(METRICS_PACKAGES)
+                  libgl-dev libtelnet-dev $(METRICS_PACKAGES)
 # What the tests run beside the programs: Prometheus and promtool (scrape the
 # agent, check scrapes and the alerting rules), openssl (makes a certificate
 # for the TLS test), curl and python3 (the agent's end-to-end script asks
 # Prometheus's HTTP API and reads its JSON).
-# The alarm test starts a session bus of its own, with dbus-daemon.
-TEST_PACKAGES := prometheus openssl curl python3 dbus-daemon
+# The alarm test starts a session bus of its own, with dbus-daemon; the
+# tests of network lines put ser2net in front of brisco-sim.
+TEST_PACKAGES := prometheus openssl curl python3 dbus-daemon ser2net
 # Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk
 # Without a display, make run uses a virtual one, presses OpenComm and takes a screenshot.
@@ -88,7 +89,7 @@ test-fuzz fuzz:
 fuzz: FUZZ_SECONDS = 600
 
 bench: build
-	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) xvfb xauth xdotool"
+	@$(MAKE) --no-print-directory packages WANTED="$(RUN_PACKAGES) $(TEST_PACKAGES) xvfb xauth xdotool"
 	scripts/bench.sh
 
 soak: build

@@ -12,8 +12,10 @@ AgentLine::AgentLine(LineConfig config, std::unique_ptr<CommPort> port, QObject*
     , m_network(m_config.device.contains(QLatin1String("://")))
     , m_retryTicks(m_network ? kFirstNetworkRetryTicks : kRetryTicks) {
     m_station.setLineTitle(QStringLiteral("Line %1 (%2)").arg(m_config.name, m_config.device));
-    connect(&m_station, &station::Station::portLost, this,
-            [this] { closed(QStringLiteral("went away")); });
+    connect(&m_station, &station::Station::portLost, this, [this] {
+        closed(m_portState == PortState::Open ? QStringLiteral("went away")
+                                              : QStringLiteral("cannot be reached"));
+    });
     connect(&m_station, &station::Station::replied, this,
             [this](std::uint8_t address) { m_heard[address].lastReply.start(); });
     connect(&m_station, &station::Station::statusDecoded, this,
@@ -29,6 +31,7 @@ QString AgentLine::prefix() const {
 
 void AgentLine::tick() {
     if (m_station.isOpen()) {
+        noteConnected();
         m_station.tick();
         noteControllers();
     } else if (--m_retryIn <= 0) {
@@ -43,13 +46,21 @@ void AgentLine::open() {
         return;
     }
     m_station.watchUnattended(m_config.addresses);
-    m_retryTicks = m_network ? kFirstNetworkRetryTicks : kRetryTicks;
-    if (m_portState != PortState::Open) {
-        logLine(Priority::Notice, prefix() + QStringLiteral("open, watching %1 address%2")
-                                                 .arg(m_config.addresses.size())
-                                                 .arg(m_config.addresses.size() == 1 ? "" : "es"));
+    m_portState = PortState::Opening;
+    noteConnected();
+}
+
+// A network line is open at once and connected later, or never: it counts as
+// open, and its pause starts anew, once it carries bytes.
+void AgentLine::noteConnected() {
+    if (m_portState != PortState::Opening || !m_station.port().isConnected()) {
+        return;
     }
     m_portState = PortState::Open;
+    m_retryTicks = m_network ? kFirstNetworkRetryTicks : kRetryTicks;
+    logLine(Priority::Notice, prefix() + QStringLiteral("open, watching %1 address%2")
+                                             .arg(m_config.addresses.size())
+                                             .arg(m_config.addresses.size() == 1 ? "" : "es"));
 }
 
 void AgentLine::closed(const QString& why) {

@@ -53,6 +53,7 @@ private:
     };
 
     void open();
+    void noteConnected();
     void closed(const QString& why);
     void noteControllers();
     QString prefix() const;
@@ -60,7 +61,7 @@ private:
     LineConfig m_config;
     station::Station m_station;
     bool m_network;
-    enum class PortState { Starting, Open, Closed } m_portState = PortState::Starting;
+    enum class PortState { Starting, Opening, Open, Closed } m_portState = PortState::Starting;
     int m_retryIn = 0;
     int m_retryTicks;
     std::array<Heard, 21> m_heard;

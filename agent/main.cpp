@@ -2,8 +2,8 @@
 // window, records them and serves their values to Prometheus.
 #include "agent/agent.h"
 #include "agent/journal_log.h"
-#include "agent/line_port.h"
 #include "brisco_build.h"
+#include "port/dispatching_comm_port.h"
 #include "station/signal_quit.h"
 
 #include <QCommandLineParser>
@@ -134,7 +134,11 @@ int main(int argc, char* argv[]) {
     AgentConfig config;
     config.records = defaultRecords();
     QString error;
-    Agent agent([](const LineConfig& line) { return std::make_unique<LinePort>(line.device); });
+    Agent agent([](const LineConfig& line) {
+        auto port = std::make_unique<DispatchingCommPort>();
+        port->setFixedDevice(line.device);
+        return port;
+    });
     if (!configure(parser, options, &config, &error) || !agent.start(config, &error)) {
         std::fprintf(stderr, "brisco-agent: %s\n", qPrintable(oneLine(error)));
         return 2;

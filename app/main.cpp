@@ -2,7 +2,7 @@
 #include "app/main_form.h"
 #include "app/trends_window.h"
 #include "brisco_build.h"
-#include "port/serial_comm_port.h"
+#include "port/dispatching_comm_port.h"
 #include "station/signal_quit.h"
 #include "widgets/message_box.h"
 
@@ -19,9 +19,12 @@ const char* const kDescription =
 over an RS-422 or RS-485 serial line.
 
 The ports COM1 to COM3 stand for the devices named by the environment
-variables BRISCO_COM1 to BRISCO_COM3; where one is not set, for the serial
-devices that the system reports, USB adapters first. The devices belong to
-the group dialout.
+variables BRISCO_COM1 to BRISCO_COM3; where one is not set, for the device
+chosen in the window's Ports dialog, else for the serial devices that the
+system reports, USB adapters first. The devices belong to the group dialout.
+A device may also be a line to a serial device server such as ser2net:
+tcp://HOST:PORT (raw TCP) or rfc2217://HOST:PORT (telnet with COM port
+control, RFC 2217).
 
 With --replay, it opens a recording that it wrote (CSV) in a trends window
 instead, without a port.)";
@@ -128,7 +131,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    Main_Form form(std::make_unique<SerialCommPort>(),
+    Main_Form form(std::make_unique<DispatchingCommPort>(),
                    [&lamps](QWidget* parent) { return lamps.createLamp(parent); });
     onTerminationSignals(&form, [&form] { form.close(); });
     form.show();

@@ -3,6 +3,7 @@
 #include "app/alarm_reporter.h"
 #include "app/bus_window.h"
 #include "app/link_line.h"
+#include "app/ports_dialog.h"
 #include "display/status_decoder.h"
 #include "display/status_values.h"
 #include "display/text_forms.h"
@@ -119,6 +120,8 @@ void Main_Form::CommPort_ToggleButton_Click() {
             m_MSComm1->setPortNumber(portNumberOf(m_CommPortText->text()));
             if (m_station->open()) {
                 m_CommPort_ToggleButton->setText(kStopComm);
+            } else if (const QString why = m_MSComm1->nameError(); !why.isEmpty()) {
+                showMessage(this, why);
             }
         } else {
             m_CommPort_ToggleButton->setText(kOpenComm);
@@ -153,6 +156,24 @@ void Main_Form::showSelectedPort() {
     const QString device = number > 0 ? m_MSComm1->deviceName(number) : QString();
     m_CommPortText->setToolTip(device);
     m_CommPortVScroll->setToolTip(device);
+}
+
+void Main_Form::Ports_Command_Click() {
+    auto* dialog = new PortsDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, &Main_Form::portsChosen);
+    dialog->open();
+}
+
+// While no port is open, the scan of the next tick offers them anew.
+void Main_Form::portsChosen() {
+    if (!m_MSComm1->isOpen()) {
+        m_CommPortNo = 0;
+        m_CommPortText->clear();
+        m_CommPortVScroll->setVisible(false);
+    }
+    showSelectedPort();
+    showLink();
 }
 
 void Main_Form::onPortLost() {

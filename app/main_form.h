@@ -79,6 +79,7 @@ public:
     void SaveSet_Command_Click();
     void LoadSet_Command_Click();
     void ScanBus_Command_Click();
+    void Ports_Command_Click();
     // The main window follows the controller at address from now on, asking
     // the operator first when writes to the one shown are still to be sent.
     void monitorController(std::uint8_t address);
@@ -118,6 +119,8 @@ private:
     void showPortOpen();
     void onPortLost();
     void showSelectedPort();
+    // The devices behind the ports were chosen anew.
+    void portsChosen();
     // The link line, and the value boxes greyed while they are not live.
     void showLink(bool lost = false);
     // A set of the controller on the line, its values still to be filled in.
@@ -150,5 +153,6 @@ private:
     QPointer<F_Setup_Form> m_F_Setup_Form;
     QPointer<BusWindow> m_busWindow;
     QPushButton* m_ScanBus_Command = nullptr;
+    QPushButton* m_Ports_Command = nullptr;
     bool m_switched = false; // the link line names the address once the operator chose one
 };

@@ -235,10 +235,13 @@ QGroupBox* Main_Form::buildPortGroup(FormBuilder& b) {
     m_CommPortVScroll->setVisible(false);
     m_CommPort_ToggleButton = b.button("CommPort_ToggleButton", "OpenComm");
     m_CommPort_ToggleButton->setCheckable(true);
+    // Which device stands behind each port, beside the port's name.
+    m_Ports_Command = b.button("Ports_Command", "Ports…");
     auto* selector = new QHBoxLayout;
     selector->setSpacing(1);
     selector->addWidget(m_CommPortText);
     selector->addWidget(m_CommPortVScroll);
+    selector->addWidget(m_Ports_Command);
     selector->addStretch();
     grid->addLayout(selector, 0, 0, 1, 2);
     grid->addWidget(m_CommPort_ToggleButton, 0, 2, 1, 2);
@@ -400,7 +403,7 @@ void Main_Form::setTabChain() {
     }
     chain << m_linkLine->findChild<QWidget*>(QStringLiteral("Record_Command"))
           << m_linkLine->findChild<QWidget*>(QStringLiteral("Trends_Command"))
-          << m_linkLine->findChild<QWidget*>(QStringLiteral("Events_Command"));
+          << m_linkLine->findChild<QWidget*>(QStringLiteral("Events_Command")) << m_Ports_Command;
     for (qsizetype i = 1; i < chain.size(); ++i) {
         setTabOrder(chain[i - 1], chain[i]);
     }
@@ -425,6 +428,7 @@ void Main_Form::connectHandlers() {
     connect(button("LoadSet_Command"), &QPushButton::clicked, this,
             &Main_Form::LoadSet_Command_Click);
     connect(m_ScanBus_Command, &QPushButton::clicked, this, &Main_Form::ScanBus_Command_Click);
+    connect(m_Ports_Command, &QPushButton::clicked, this, &Main_Form::Ports_Command_Click);
     connect(field("AddrText1"), &QLineEdit::textChanged, this, &Main_Form::AddrText1_Change);
 
     // The entry checks, S_TECcoolStart_Text_Validate ... SetupT_Text_Validate.

@@ -134,8 +134,7 @@ std::uint8_t BusModel::addressAt(int row) const {
 
 bool BusModel::stale(int at) const {
     const Row& row = m_rows[at];
-    return row.askedAt && m_now - *row.askedAt >= BusSchedule::kWaitTicks &&
-           m_now - row.lastGood > kStaleTicks;
+    return row.askedAt && m_now - *row.askedAt >= m_waitTicks && m_now - row.lastGood > kStaleTicks;
 }
 
 bool BusModel::alarmed(int at) const {

@@ -4,6 +4,7 @@
 // counted in poll ticks. A QtCore table that the bus window only shows.
 #pragma once
 
+#include "bus/bus_schedule.h"
 #include "display/status_values.h"
 #include "protocol/frame_scan.h"
 
@@ -55,6 +56,8 @@ public:
     void tick();
     // The address that the main window follows.
     void setShown(std::uint8_t address);
+    // Ticks that an answer is waited for, as the schedule waits.
+    void setWaitTicks(int ticks) { m_waitTicks = ticks; }
 
     std::vector<std::uint8_t> addresses() const;
     std::uint8_t addressAt(int row) const;
@@ -91,6 +94,7 @@ private:
 
     QList<Row> m_rows;
     qint64 m_now = 0;
+    int m_waitTicks = BusSchedule::kWaitTicks;
     std::uint8_t m_shown = 0;
 };
 

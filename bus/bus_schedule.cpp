@@ -22,7 +22,7 @@ bool BusSchedule::answered(std::uint8_t from) {
 
 void BusSchedule::inputRead(bool heldBack) {
     ++m_ticks;
-    if (m_awaited != 0 && ++m_waitedTicks >= kWaitTicks && !heldBack) {
+    if (m_awaited != 0 && ++m_waitedTicks >= m_waitTicks && !heldBack) {
         endWait();
     }
 }

@@ -29,6 +29,12 @@ public:
     static constexpr int kWaitTicks = 2;
     // An answer may still come this many ticks after its request, late.
     static constexpr int kLateTicks = 8;
+    // Over a network line (a serial device server) a reply comes a network
+    // round trip later, tens to a few hundred milliseconds: it is waited for
+    // four ticks, one second, which leaves a round trip of up to about
+    // 800 ms beside the 60 ms of a status reply at 9600 baud. Bus requests go
+    // out on odd ticks only, so a wait of three ticks would not ask sooner.
+    static constexpr int kNetworkWaitTicks = 4;
 
     // From address 1 again; a request already waiting keeps its wait.
     void startScan();
@@ -36,6 +42,9 @@ public:
     void cancelScan();
     // While watched, the controllers found are polled in turn.
     void setWatching(bool watching) { m_watching = watching; }
+    // For the line opened: a network line waits longer for each answer.
+    void setNetworkLine(bool network) { m_waitTicks = network ? kNetworkWaitTicks : kWaitTicks; }
+    int waitTicks() const { return m_waitTicks; }
 
     bool scanning() const { return m_nextScan != 0; }
     // Addresses asked so far in this scan: 7 while the seventh is asked.
@@ -70,6 +79,7 @@ private:
     std::int64_t m_ticks = 0;
     // By address: the tick up to which an answer may still come.
     std::array<std::int64_t, 256> m_lateUntil{};
+    int m_waitTicks = kWaitTicks;
 };
 
 } // namespace brisco::bus

@@ -78,3 +78,20 @@ corpus = Path(__file__).resolve().parent / "corpus" / "recording"
 corpus.mkdir(exist_ok=True)
 for name, content in RECORDING_SEEDS.items():
     (corpus / name).write_bytes(content)
+
+# fuzz_telnet_stream: byte 0 says where the rest is cut in two.
+SER2NET_OPENING = bytes.fromhex("FFFB03FFFD03FFFB01FFFE01FFFD00FFFB00FFFD2C")
+STATUS_WITH_FF = STATUS[:25] + b"\xff\xff" + STATUS[26:]
+TELNET_SEEDS = {
+    "ser2net-opening": b"\x80" + SER2NET_OPENING + bytes.fromhex("FFFA2C6500002580FFF0FFFA2C6B00FFF0"),
+    "status-with-ff": b"\x40" + STATUS_WITH_FF,
+    "cut-subnegotiation": b"\x20" + bytes.fromhex("FFFA2C6500FFFD1841FFFA18FFFA2C6BFFFF00FFF042"),
+    "compression-marker": b"\x10" + bytes.fromhex("FFFA56FFF0414243"),
+    "unknown-options": b"\xf0" + bytes.fromhex("FFFB18FFFD1FFFFBFFFFFDFF41FFF142FFF9"),
+    "flood": b"\x99" + b"\xff" * 301 + b"A",
+}
+
+corpus = Path(__file__).resolve().parent / "corpus" / "telnet_stream"
+corpus.mkdir(exist_ok=True)
+for name, content in TELNET_SEEDS.items():
+    (corpus / name).write_bytes(content)

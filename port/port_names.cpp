@@ -1,6 +1,10 @@
 #include "port/port_names.h"
 
+#include "port/line_name.h"
+
 #include <QFileInfo>
+#include <QSerialPortInfo>
+#include <QSettings>
 
 #include <algorithm>
 
@@ -45,6 +49,15 @@ bool naturalLess(const QString& a, const QString& b) {
     return a.size() - i < b.size() - j;
 }
 
+QString settingsKey(int number) {
+    return QStringLiteral("lines/COM%1").arg(number);
+}
+
+// The user's settings of the program, wherever the platform keeps them.
+QSettings userSettings() {
+    return QSettings(QStringLiteral("Brisco"), QStringLiteral("brisco"));
+}
+
 } // namespace
 
 QStringList orderSerialDevices(QStringList devicePaths) {
@@ -74,6 +87,41 @@ QString devicePathFor(int number, const QString& override, const QStringList& or
     }
     return orderedDevices.at(number - 1);
 #endif
+}
+
+QString environmentDevice(int number) {
+    return qEnvironmentVariable(qPrintable(QStringLiteral("BRISCO_COM%1").arg(number)));
+}
+
+QString chosenDevice(int number) {
+    return userSettings().value(settingsKey(number)).toString();
+}
+
+void setChosenDevice(int number, const QString& name) {
+    QSettings settings = userSettings();
+    if (name.isEmpty()) {
+        settings.remove(settingsKey(number));
+    } else {
+        settings.setValue(settingsKey(number), name);
+    }
+}
+
+QString deviceNameFor(int number) {
+    QString name = environmentDevice(number);
+    if (name.isEmpty()) {
+        name = chosenDevice(number);
+    }
+    const LineName line = parseLineName(name);
+    if (line.kind != LineKind::Serial || !line.error.isEmpty()) {
+        return name;
+    }
+    QStringList devices;
+    if (name.isEmpty()) {
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+            devices.append(info.systemLocation());
+        }
+    }
+    return devicePathFor(number, name, orderSerialDevices(devices));
 }
 
 } // namespace brisco::port

@@ -2,8 +2,6 @@
 
 #include "port/port_names.h"
 
-#include <QSerialPortInfo>
-
 SerialCommPort::SerialCommPort(QObject* parent)
     : CommPort(parent) {
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialCommPort::onError);
@@ -63,16 +61,7 @@ void SerialCommPort::write(const QByteArray& block) {
 }
 
 QString SerialCommPort::deviceName(int number) const {
-    const QString override =
-        qEnvironmentVariable(qPrintable(QStringLiteral("BRISCO_COM%1").arg(number)));
-    if (!override.isEmpty()) {
-        return brisco::port::devicePathFor(number, override, {});
-    }
-    QStringList devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        devices.append(info.systemLocation());
-    }
-    return brisco::port::devicePathFor(number, {}, brisco::port::orderSerialDevices(devices));
+    return fixedDevice().isEmpty() ? brisco::port::deviceNameFor(number) : fixedDevice();
 }
 
 void SerialCommPort::onError(QSerialPort::SerialPortError error) {

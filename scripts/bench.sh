@@ -16,12 +16,13 @@ build=${BUILD_DIR:-build}
 idle_seconds=${IDLE_SECONDS:-30}
 if [ "${1:-}" != --inside-display ]; then
     cmake --build "$build" --target brisco bench_scan bench_tick bench_replay bench_bus \
-        bench_metrics >/dev/null
+        bench_metrics bench_network >/dev/null
     "$build/bin/bench_scan"
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_tick" 2>/dev/null
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_replay" 2>/dev/null
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_bus" "${BUS_SECONDS:-60}" 2>/dev/null
     "$build/bin/bench_metrics"
+    QT_QPA_PLATFORM=offscreen "$build/bin/bench_network" 500 "${NETWORK_SECONDS:-20}" 2>/dev/null
 fi
 
 measure() {

@@ -112,6 +112,7 @@ std::uint8_t PollSequencer::awaited() const {
 
 void PollSequencer::watchUnattended(std::span<const std::uint8_t> addresses) {
     m_roster = std::make_unique<bus::Roster>(addresses);
+    m_roster->setWaitTicks(m_bus.waitTicks());
     // Nobody is shown: only the broadcast address and the reply awaited are ours.
     m_Address = 0;
     f_Command02 = false;

@@ -109,6 +109,14 @@ public:
     void watchUnattended(std::span<const std::uint8_t> addresses);
     const bus::Roster* roster() const { return m_roster.get(); }
     const bus::BusSchedule& busSchedule() const { return m_bus; }
+    // For the line opened: over a network, answers are waited for longer.
+    void setNetworkLine(bool network) {
+        m_bus.setNetworkLine(network);
+        m_busModel.setWaitTicks(m_bus.waitTicks());
+        if (m_roster) {
+            m_roster->setWaitTicks(m_bus.waitTicks());
+        }
+    }
     bus::BusModel& busModel() { return m_busModel; }
     const bus::BusModel& busModel() const { return m_busModel; }
 

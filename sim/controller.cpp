@@ -31,6 +31,8 @@ constexpr std::array<quint8, kParameterCount> kDelivered = {
 Controller::Controller(const ControllerConfig& config, quint32 seed)
     : m_deviceInfo(config.deviceInfo.first(qMin(config.deviceInfo.size(), kMaxTextLength)))
     , m_address(config.address)
+    , m_innerSensorCode(config.innerSensorCode)
+    , m_outerSensorCode(config.outerSensorCode)
     , m_phase(seed % 600)
     , m_alarms(config.alarms)
     , m_parameters(kDelivered) {
@@ -117,6 +119,11 @@ StatusFields Controller::status(double now) const {
         static_cast<quint16>(std::lround((cooling ? 475.0 : 482.0) + 3.0 * wave(11.0)));
     fields.IntFanSpeed = fan(word(cooling ? kIntFanHighS : kIntFanLowS), 5.0);
     fields.ExtFanSpeed = cooling ? fan(word(kExtFanHighS), 6.0) : 0;
+    // The cabinet still runs on the temperature it would have read.
+    if (m_innerSensorCode != 0)
+        fields.Temp1 = m_innerSensorCode;
+    if (m_outerSensorCode != 0)
+        fields.Temp2 = m_outerSensorCode;
 
     fields.WorkState = work_state::InnerFan;
     if (cooling)

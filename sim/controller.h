@@ -25,6 +25,10 @@ struct ControllerConfig {
     int coolingShift = 0;
     // Lamps lit in its status replies.
     QList<LampAlarm> alarms;
+    // A sensor at fault sends its code (open or shorted) in place of its
+    // temperature; 0 for a sound one.
+    quint8 innerSensorCode = 0;
+    quint8 outerSensorCode = 0;
 };
 
 class Controller {
@@ -46,6 +50,8 @@ private:
 
     QByteArray m_deviceInfo;
     quint8 m_address;
+    quint8 m_innerSensorCode;
+    quint8 m_outerSensorCode;
     double m_phase;
     QList<LampAlarm> m_alarms;
     // Parameters 0..27: the set-points, then the factory values.

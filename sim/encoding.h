@@ -10,6 +10,9 @@
 
 namespace brisco::sim::encoding {
 
+inline constexpr quint8 kOpenSensor = 254;
+inline constexpr quint8 kShortedSensor = 255;
+
 inline double setPointCelsius(quint8 byte) {
     return byte - 40.0;
 }

@@ -2,6 +2,7 @@
 #include "brisco_build.h"
 
 #include "sim/controller_bus.h"
+#include "sim/encoding.h"
 #include "sim/frames.h"
 
 #include <QCommandLineParser>
@@ -161,6 +162,10 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
                         "one of %1.")
              .arg(lampAlarmNames()),
          "ADDR:NAME[@SECONDS]"},
+        {"sensor-fault",
+         "A sensor of the controller at fault: inner-open, inner-short, outer-open or "
+         "outer-short. Its temperature byte is then 254 (open) or 255 (shorted).",
+         "FAULT"},
         {"seed", "Seed of the run, 0..4294967295 (default: drawn, and printed on standard error).",
          "N"},
         {"link",
@@ -237,6 +242,20 @@ ParsedOptions parseSimOptions(const QStringList& arguments) {
         if (text.isEmpty() || text.size() > kMaxTextLength ||
             QString::fromLatin1(options.controller.deviceInfo) != text) {
             parsed.message = QStringLiteral("--info must be 1..255 Latin-1 characters");
+            return parsed;
+        }
+    }
+    if (parser.isSet("sensor-fault")) {
+        const QString fault = parser.value("sensor-fault");
+        const quint8 code = fault.endsWith(QLatin1String("-open")) ? encoding::kOpenSensor
+                                                                   : encoding::kShortedSensor;
+        if (fault == "inner-open" || fault == "inner-short") {
+            options.controller.innerSensorCode = code;
+        } else if (fault == "outer-open" || fault == "outer-short") {
+            options.controller.outerSensorCode = code;
+        } else {
+            parsed.message = QStringLiteral(
+                "--sensor-fault must be inner-open, inner-short, outer-open or outer-short");
             return parsed;
         }
     }

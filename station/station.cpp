@@ -37,6 +37,10 @@ bool Station::open() {
     // A port taken by another program since the scan stays closed.
     const bool opened = m_port->open();
     if (opened) {
+        // Over a network, answers are waited for longer.
+        m_sequencer.setNetworkLine(m_port->isNetworkLine());
+    }
+    if (opened) {
         m_alarms->forget();
     }
     logEvent(lineTitle(), QStringLiteral("closed"),

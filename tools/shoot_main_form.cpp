@@ -2,13 +2,16 @@
 // start and live after a status reply with "Copy set" pressed, the
 // access-code window, the factory window after a factory reply, the dialogs
 // and messages of the set-point files, the bus window with three controllers
-// of which one is in alarm and one stopped answering, and the main window
-// once it follows the one in alarm, and the bus window then.
+// of which one is in alarm and one stopped answering, the main window once
+// it follows the one in alarm, the bus window then, and the Ports dialog.
 // Usage: shoot_main_form DIR
 #include "form_fixture.h"
 
+#include "port/port_names.h"
+
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTableView>
 
 namespace {
@@ -64,6 +67,8 @@ bool save(QWidget* window, const QString& path) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The choices of the Ports dialog go to a scratch place, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
 
@@ -142,5 +147,15 @@ int main(int argc, char* argv[]) {
     saved &= save(bus.form.get(), out.filePath(QStringLiteral("main_form_switched.png")));
     bus.find<QTableView>(QStringLiteral("Bus_Table"))->clearSelection();
     saved &= save(busWindow, out.filePath(QStringLiteral("bus_window_alarm.png")));
+
+    // The ports of a site PC: COM1 a serial device server, COM2 an adapter,
+    // COM3 named in the environment.
+    brisco::port::setChosenDevice(1, QStringLiteral("rfc2217://site-pc:2001"));
+    brisco::port::setChosenDevice(2, QStringLiteral("/dev/ttyUSB0"));
+    brisco::port::setChosenDevice(3, {});
+    qputenv("BRISCO_COM3", "tcp://127.0.0.1:3003");
+    bus.button(QStringLiteral("Ports_Command"))->click();
+    saved &= save(bus.window(QStringLiteral("Ports_Form")),
+                  out.filePath(QStringLiteral("ports_dialog.png")));
     return saved && dialogs.isEmpty() ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 
 #include "port/comm_port.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 
@@ -11,20 +12,24 @@ class FakeCommPort : public CommPort {
     Q_OBJECT
 
 public:
-    QSet<int> available; // port numbers that open
-    QSet<int> failing;   // port numbers that refuse to open from now on
+    QSet<int> available;          // port numbers that open
+    QSet<int> failing;            // port numbers that refuse to open from now on
+    QHash<int, QString> badNames; // port numbers whose device name is refused, and why
+    bool network = false;         // every port a network line
     QList<QByteArray> written;
     QByteArray incoming;
     int number = 1;
     int openedNumber = 0;
     int openCalls = 0;
     bool opened = false;
+    QString nameRefused;
 
     void setPortNumber(int n) override { number = n; }
     int portNumber() const override { return number; }
     bool open() override {
         ++openCalls;
-        if (!available.contains(number) || failing.contains(number)) {
+        nameRefused = badNames.value(number);
+        if (!available.contains(number) || failing.contains(number) || !nameRefused.isEmpty()) {
             return false;
         }
         opened = true;
@@ -39,6 +44,8 @@ public:
     QByteArray readAll() override { return std::exchange(incoming, {}); }
     void write(const QByteArray& block) override { written.append(block); }
     QString deviceName(int n) const override { return QStringLiteral("/dev/fake%1").arg(n); }
+    bool isNetworkLine() const override { return network; }
+    QString nameError() const override { return nameRefused; }
 
     void feed(const QByteArray& bytes) { incoming += bytes; }
     void unplug() {

@@ -133,6 +133,7 @@ struct FormFixture {
 
     // Runs the steps, separated by ";", and stops at the first that fails:
     //   ports [N ...] (those that open) | refuse N | open | toggle | unplug
+    //   badname N WHY (port N's device name is refused) | network (every port a network line)
     //   step (the port selector) | tick [N] | spin (the event loop's turn)
     //   feed HEX | status OFFSET=VALUE ... | info TEXT | locale NAME
     //   set BOX [TEXT] | type BOX TEXT | key WIDGET KEY | click BUTTON
@@ -165,6 +166,10 @@ struct FormFixture {
                     numbers << number.toInt();
                 }
                 (command == "ports" ? port->available : port->failing) = numbers;
+            } else if (command == "badname") {
+                port->badNames[name.toInt()] = text;
+            } else if (command == "network") {
+                port->network = true;
             } else if (command == "step") {
                 find<QAbstractSlider>(QStringLiteral("CommPortVScroll"))
                     ->triggerAction(QAbstractSlider::SliderSingleStepAdd);

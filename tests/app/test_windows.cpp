@@ -5,13 +5,16 @@
 #include "form_fixture.h"
 #include "hearing.h"
 
+#include "port/port_names.h"
 #include "settings/setpoint_table.h"
 #include "widgets/file_places.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -81,6 +84,9 @@ class TestWindows : public QObject {
     Q_OBJECT
 
 private slots:
+    // The choices of the Ports dialog go to a scratch place, never the user's.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     // An entry box left by Tab, by a click on another box or on "Send set":
     // a value out of range is answered once, the text stays, and the focus
     // and the click go where the operator sent them. (The ranges at their
@@ -165,6 +171,13 @@ private slots:
         row("a port that refuses to open stays closed",
             "ports 2; tick; refuse 2; toggle; shows CommPort_ToggleButton OpenComm; "
             "checked CommPort_ToggleButton 0; port 0; status; tick 8; quiet; waiting 36; opens 4");
+        row("a bad device name is told, and the port stays closed",
+            "ports 1; tick; badname 1 no port; toggle; told no port; port 0; "
+            "shows CommPort_ToggleButton OpenComm; status; tick 8; quiet");
+        // The scan asks address 2 once address 1 has had four ticks to answer.
+        row("a network line waits longer for each controller of the bus",
+            "network; open; click ScanBus_Command; tick 4; wrote 05 01 0F 02 17; "
+            "wrote 05 01 0F 02 17; wrote 05 01 0F 00 15; quiet; tick; wrote 05 02 0F 02 18");
         row("a port that vanishes is closed",
             "ports 2; open; unplug; shows CommPort_ToggleButton OpenComm; "
             "checked CommPort_ToggleButton 0; status; tick 8; quiet; waiting 36; opens 4");
@@ -449,7 +462,7 @@ private slots:
                    "checked Option1 0",
                lit},
               {"type Password_TextBox 08; click CheckBox1; click Trends_Command; "
-               "click Events_Command; click ScanBus_Command; " +
+               "click Events_Command; click ScanBus_Command; click Ports_Command; " +
                    reply + "tick 13",
                {}}}) {
             heard("");
@@ -461,6 +474,38 @@ private slots:
         QCOMPARE(
             QAccessible::queryAccessibleInterface(f.find("StatusBox14"))->text(QAccessible::Name),
             "Alerts Low temp, red");
+    }
+
+    // "Ports…" keeps a serial device or a network line for each port, tells
+    // which BRISCO_COM<n> win, refuses a network line without a host, and the
+    // ports are scanned anew; opened again, it shows what was kept.
+    void portsDialog() {
+        qputenv("BRISCO_COM3", "/dev/ttyS9");
+        for (const int n : {1, 2, 3}) {
+            brisco::port::setChosenDevice(n, {});
+        }
+        FormFixture f;
+        f.run("tick; opens 3; click Ports_Command");
+        QVERIFY(f.find<QLabel>("PortsNote")->text().endsWith("here: BRISCO_COM3=/dev/ttyS9."));
+        f.find<QComboBox>("Com1Kind")->setCurrentIndex(3);
+        f.find<QComboBox>("Com2Kind")->setCurrentIndex(1);
+        f.find<QComboBox>("Com2Device")->setCurrentText("/dev/ttyUSB1");
+        f.find<QComboBox>("Com3Kind")->setCurrentIndex(1);
+        f.find<QComboBox>("Com3Device")->setCurrentText("/dev/ttyUSB3");
+        QVERIFY(!f.find("Com1Device")->isEnabled() && f.find("Com1Host")->isEnabled());
+        f.run("set Com1TcpPort 4001; click PortsOk_Command; told \"rfc2217://:4001\" is not a "
+              "network line: the host is missing. A network line is named tcp://HOST:PORT or "
+              "rfc2217://HOST:PORT.; shown Ports_Form 1; set Com1Host site-pc; "
+              "click PortsOk_Command; shown Ports_Form 0; tick; opens 6");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!f.find("Ports_Form"));
+        f.run("click Ports_Command; shows Com1Host site-pc; shows Com1TcpPort 4001; "
+              "click PortsCancel_Command");
+        QCOMPARE(f.find<QComboBox>("Com2Device")->currentText(), "/dev/ttyUSB1");
+        QCOMPARE(brisco::port::deviceNameFor(1), "rfc2217://site-pc:4001");
+        QCOMPARE(brisco::port::deviceNameFor(3), "/dev/ttyS9");
+        QCOMPARE(brisco::port::chosenDevice(3), "/dev/ttyUSB3");
+        qunsetenv("BRISCO_COM3");
     }
 
     // Three seconds without a good status reply: the line says so in a

@@ -280,6 +280,41 @@ private slots:
         QCOMPARE(line.rows()[2].section(u'|', 4, 7), first.isEmpty() ? "Open|5|51.3|2" : "|||");
     }
 
+    // A controller's answer is taken two ticks after its request on a serial
+    // line and four on a network line, where the scan asks the next address
+    // only then; a later one is foreign. The row of a controller asked and
+    // silent turns stale only once its wait is over.
+    void answerWait_data() {
+        QTest::addColumn<bool>("network");
+        QTest::addColumn<int>("late");    // ticks from the request to address 3 to its answer
+        QTest::addColumn<int>("staleAt"); // 0: no row
+        // Asked again after the scan, at 41 (serial) or 81, first stale at
+        // 43 or 85, its last answer more than 12 ticks old by then.
+        QTest::newRow("serial line, 2 ticks") << false << 2 << 43;
+        QTest::newRow("serial line, 3 ticks") << false << 3 << 0;
+        QTest::newRow("network line, 4 ticks") << true << 4 << 85;
+        QTest::newRow("network line, 5 ticks") << true << 5 << 0;
+    }
+    void answerWait() {
+        QFETCH(bool, network);
+        QFETCH(int, late);
+        QFETCH(int, staleAt);
+        Line line;
+        line.sequencer.setNetworkLine(network);
+        line.sequencer.startBusScan();
+        line.sequencer.watchBus(true);
+        const int asked = network ? 9 : 5;
+        const QStringList writes =
+            line.runTo(asked + late, {{asked + late, deviceInfoReply("TEC-24/1.1/VA2.3/", 3)}});
+        QVERIFY(writes.contains(QStringLiteral("%1: %2").arg(asked).arg(request(3, 2))));
+        QCOMPARE(line.rows(1), staleAt ? QStringList{"3"} : QStringList());
+        QCOMPARE(line.sequencer.counters().foreignReplies, staleAt ? 0 : 1);
+        while (staleAt && line.ticks < 200 && !line.sequencer.busModel().stale(0)) {
+            line.runTo(line.ticks + 1);
+        }
+        QCOMPARE(line.ticks, staleAt ? staleAt : asked + late);
+    }
+
     // Switching to 3: an analog write still waiting for 1 is given up, the
     // next write goes to 3, and a reply still on its way from 1 reaches nobody.
     void switching() {

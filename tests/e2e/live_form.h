@@ -3,9 +3,9 @@
 #pragma once
 
 #include "app/main_form.h"
-#include "port/serial_comm_port.h"
 #include "display/status_decoder.h"
 #include "lamp_library_for_tests.h"
+#include "port/dispatching_comm_port.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -102,27 +102,37 @@ struct LiveForm {
         if (!sim.start(simOptions, error)) {
             return false;
         }
-        // Only the simulator is offered, whatever serial devices this machine has.
-        qputenv("BRISCO_COM1", sim.devicePath().toLocal8Bit());
+        showForm(sim.devicePath());
+        return true;
+    }
+
+    // The window, COM1 standing for device (the simulator's terminal or a
+    // line to it), and only COM1, whatever serial devices this machine has.
+    void showForm(const QString& device) {
+        qputenv("BRISCO_COM1", device.toLocal8Bit());
         qputenv("BRISCO_COM2", "/nonexistent/brisco-com2");
         qputenv("BRISCO_COM3", "/nonexistent/brisco-com3");
-        form = std::make_unique<Main_Form>(std::make_unique<SerialCommPort>(), [](QWidget* parent) {
-            return lampLibrary().createLamp(parent);
-        });
+        form = std::make_unique<Main_Form>(
+            std::make_unique<DispatchingCommPort>(),
+            [](QWidget* parent) { return lampLibrary().createLamp(parent); });
         QObject::connect(form->findChild<QTimer*>("Timer1"), &QTimer::timeout, form.get(), [this] {
             if (form->linkCounters().statusFrameNo > 0) {
                 samples << shownOf({}, form.get());
             }
         });
-        return true;
     }
 
     // Starts and opens COM1 once the port scan offers it.
     bool startAndOpen(const QStringList& simOptions) {
         QString error;
-        if (!start(simOptions, &error) ||
-            !QTest::qWaitFor([this] { return text("CommPortText") == "COM1"; }, 5000)) {
+        if (!start(simOptions, &error)) {
             qWarning("%s", qPrintable(error));
+            return false;
+        }
+        return openCom1();
+    }
+    bool openCom1() {
+        if (!QTest::qWaitFor([this] { return text("CommPortText") == "COM1"; }, 5000)) {
             return false;
         }
         button("CommPort_ToggleButton")->click();
