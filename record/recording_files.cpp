@@ -41,13 +41,12 @@ RecordingFiles::RecordingFiles(const QString& path, bool daily, int keepDays, Si
     , m_makeSink(std::move(makeSink)) {}
 
 std::unique_ptr<RecordingFiles> RecordingFiles::named(const QString& path, SinkFactory makeSink) {
-    return std::unique_ptr<RecordingFiles>(new RecordingFiles(path, false, 0, std::move(makeSink)));
+    return std::make_unique<RecordingFiles>(path, false, 0, std::move(makeSink));
 }
 
 std::unique_ptr<RecordingFiles> RecordingFiles::daily(const QString& folder, int keepDays,
                                                       SinkFactory makeSink) {
-    return std::unique_ptr<RecordingFiles>(
-        new RecordingFiles(folder, true, keepDays, std::move(makeSink)));
+    return std::make_unique<RecordingFiles>(folder, true, keepDays, std::move(makeSink));
 }
 
 QString RecordingFiles::eventsPath(const QString& path) {

@@ -42,6 +42,9 @@ public:
     // How long a daily recording keeps its day files.
     static constexpr int kKeepDays = 90;
 
+    // As named or daily make it.
+    RecordingFiles(const QString& path, bool daily, int keepDays, SinkFactory makeSink);
+
     // The file chosen by the operator, who agreed to replace it, and the
     // events beside it.
     static std::unique_ptr<RecordingFiles> named(const QString& path, SinkFactory makeSink);
@@ -71,8 +74,6 @@ public:
 
 private:
     struct Continued;
-
-    RecordingFiles(const QString& path, bool daily, int keepDays, SinkFactory makeSink);
 
     QString partPath(const QDate& day, int part) const;
     int lastPart(const QDate& day) const;

@@ -48,7 +48,7 @@ constexpr int kMostColumns =
 // Far longer than any row: a line longer than this is no recording's.
 constexpr qsizetype kLongestLine = 64 * 1024;
 // What readFile reads at once: the text in memory is this and a line.
-constexpr qint64 kPiece = 16 * 1024;
+constexpr qint64 kPiece = 4096;
 
 // The header of format 1, whose times are local without a zone.
 constexpr char kFormat1Header[] =

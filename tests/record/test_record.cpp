@@ -137,8 +137,8 @@ private slots:
             << StatusCsv::row(kAt, 7, "TEC-48", valuesOf(kLive))
             << "2026-12-07T14:05:09.042+05:30,7,TEC-48," + QByteArray(kLiveRow);
         QTest::newRow("sensor faults, west of UTC, a model quoted")
-            << StatusCsv::row(kWest, 20, "A,\"b\"\x01\n", valuesOf(kFaults))
-            << "2026-12-07T09:00:00.005-03:30,20,\"A,\"\"b\"\"??\"," + QByteArray(kFaultsRow);
+            << StatusCsv::row(kWest, 20, "A \"b\"\x01\n", valuesOf(kFaults))
+            << "2026-12-07T09:00:00.005-03:30,20,\"A \"\"b\"\"??\"," + QByteArray(kFaultsRow);
         QTest::newRow("events header") << EventCsv::header()
                                        << QByteArray("\xEF\xBB\xBFTime (Brisco events "
                                                      "2),Address,Event,From,To\n");
