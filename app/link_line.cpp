@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -156,10 +157,24 @@ void LinkLine::Record_Command_Click() {
     }
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'brisco-'yyyy-MM-dd-HHmmss'.csv'"));
-    const QString path = askSavePath(window(), QStringLiteral("Record the status replies"),
-                                     QStandardPaths::DocumentsLocation, name,
-                                     QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
-    if (!path.isEmpty()) {
+    const QString path = askSavePath(
+        window(), QStringLiteral("Record the status replies"), QStandardPaths::DocumentsLocation,
+        name, QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"), false);
+    if (path.isEmpty()) {
+        return;
+    }
+    // The events go beside the rows: both are replaced, so both are asked about.
+    QStringList taken;
+    for (const QString& file : {path, SessionLog::eventsPath(path)}) {
+        if (QFileInfo::exists(file)) {
+            taken << QFileInfo(file).fileName();
+        }
+    }
+    if (taken.isEmpty() ||
+        askQuestion(window(), taken.size() == 1
+                                  ? QStringLiteral("%1 already exists. Replace it?").arg(taken[0])
+                                  : QStringLiteral("%1 and %2 already exist. Replace them?")
+                                        .arg(taken[0], taken[1]))) {
         startRecording(path);
     }
 }

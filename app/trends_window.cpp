@@ -4,6 +4,7 @@
 #include "record/event_csv.h"
 #include "record/event_log.h"
 #include "record/session_log.h"
+#include "record/shown_time.h"
 #include "record/status_csv.h"
 #include "widgets/file_places.h"
 #include "widgets/message_box.h"
@@ -41,8 +42,7 @@ QString timeFormat(qint64 spanMs) {
 }
 
 QString localTime(qint64 msecs) {
-    return QLocale::c().toString(QDateTime::fromMSecsSinceEpoch(msecs),
-                                 QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return shownTime(QDateTime::fromMSecsSinceEpoch(msecs));
 }
 
 QPushButton* button(const char* name, const QString& caption) {
@@ -63,7 +63,7 @@ TrendsWindow::TrendsWindow(const TrendStore& store, QWidget* parent)
 }
 
 TrendsWindow::TrendsWindow(std::unique_ptr<TrendStore> replay, std::unique_ptr<EventLog> events,
-                           const QString& path, QWidget* parent)
+                           const QString& path, const QString& note, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_replay(std::move(replay))
     , m_events(std::move(events))
@@ -73,10 +73,11 @@ TrendsWindow::TrendsWindow(std::unique_ptr<TrendStore> replay, std::unique_ptr<E
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(m_name + QStringLiteral(" — Trends — Brisco_v20E"));
     const auto& samples = m_store.samples();
-    build(QStringLiteral("%1: %2 replies from %3 to %4.")
+    build(QStringLiteral("%1: %2 replies from %3 to %4 (%5).%6")
               .arg(m_name)
               .arg(samples.size())
-              .arg(localTime(samples.front().time), localTime(samples.back().time)),
+              .arg(localTime(samples.front().time), localTime(samples.back().time), shownZone(),
+                   note),
           m_events != nullptr);
 }
 
@@ -358,6 +359,11 @@ TrendsWindow* TrendsWindow::openRecording(const QString& path, QWidget* parent) 
     if (!std::is_sorted(replay.rows.begin(), replay.rows.end(), earlier)) {
         std::stable_sort(replay.rows.begin(), replay.rows.end(), earlier);
     }
+    // A file cut short by a full disk or a power cut shows its whole lines.
+    QString notes;
+    if (!replay.note.isEmpty()) {
+        notes += QStringLiteral(" %1: %2.").arg(QFileInfo(path).fileName(), replay.note);
+    }
     auto store = std::make_unique<TrendStore>(TrendStore::unbounded());
     for (const StatusCsv::Row& row : replay.rows) {
         store->append(row.msecs, row.values);
@@ -373,13 +379,17 @@ TrendsWindow* TrendsWindow::openRecording(const QString& path, QWidget* parent) 
             for (const SessionEvent& event : told.events) {
                 events->add(event);
             }
+            if (!told.note.isEmpty()) {
+                notes +=
+                    QStringLiteral(" %1: %2.").arg(QFileInfo(eventsPath).fileName(), told.note);
+            }
         } else {
             showMessage(parent, QStringLiteral("%1 cannot be replayed: %2. The recording is "
                                                "shown without its events.")
                                     .arg(QDir::toNativeSeparators(eventsPath), told.error));
         }
     }
-    auto* window = new TrendsWindow(std::move(store), std::move(events), path, parent);
+    auto* window = new TrendsWindow(std::move(store), std::move(events), path, notes, parent);
     window->show();
     window->refresh();
     return window;

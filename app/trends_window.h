@@ -32,9 +32,10 @@ public:
     // The session's trends, live.
     explicit TrendsWindow(const TrendStore& store, QWidget* parent = nullptr);
     // A recording read whole, with the events beside it if any, kept by the
-    // window, which deletes itself when closed.
+    // window, which deletes itself when closed; the note says what of the
+    // files was left out.
     TrendsWindow(std::unique_ptr<TrendStore> replay, std::unique_ptr<EventLog> events,
-                 const QString& path, QWidget* parent = nullptr);
+                 const QString& path, const QString& note = {}, QWidget* parent = nullptr);
     ~TrendsWindow() override;
 
     // A window replaying the recording at path, shown; nullptr, with the

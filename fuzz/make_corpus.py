@@ -62,7 +62,18 @@ VALUES = (b"25,18,7,11,2,1500,3100,3,3400,55,-10,1.5,12.5,28.5,-0.5,,30,5.7,48.5
 FAULTS = (b"-40,215,25,11,3,65280,1,2,255,-40,215,0,25.5,,,inner open outer short,87,0,0.1,"
           b"65535,0" + b",0" * 22 + b"\n")
 
+HEADER3 = HEADER.replace(b"recording 2),", b"recording 3),Address,Model,")
+
 RECORDING_SEEDS = {
+    "format-3": HEADER3 + b"2026-12-07T14:05:09.042+05:30,3,TEC-48," + VALUES
+                + b'2026-12-07T09:00:00.005-03:30,20,"A,""b""",' + FAULTS
+                + b"2026-12-07T09:00:01.005-03:30,3,," + VALUES,
+    "cut-short": HEADER3 + b"2026-12-07T14:05:09.042+05:30,7,TEC-60," + VALUES
+                 + b"2026-12-07T14:05:10.042+05:30,7,TEC",
+    "events-2": "\ufeffTime (Brisco events 2),Address,Event,From,To\n".encode()
+                + b"2026-12-07T14:05:09.042+05:30,7,Lamp High temp,off,red\n"
+                + b'2026-12-07T14:05:10.000+05:30,,"Port COM1","a\nb",closed\n'
+                + b"2026-12-07T14:05:11.000+05:30,20,Link,",
     "two-rows": HEADER + b"2026-12-07T14:05:09.042+05:30," + VALUES
                 + b"2026-12-07T09:00:00.005-03:30," + FAULTS,
     "format-1": FORMAT1 + b"2026-12-07 14:05:09.042," + VALUES,

@@ -5,7 +5,12 @@
 #include <QFile>
 #include <QTimeZone>
 
+#include <charconv>
+
 namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr char kTimeColumn[] = "Time (Brisco events ";
 
 QByteArray cell(const QString& text) {
     QByteArray bytes = text.toUtf8();
@@ -16,9 +21,19 @@ QByteArray cell(const QString& text) {
     return bytes;
 }
 
+QByteArrayList columnNames(int format) {
+    QByteArrayList names{kTimeColumn + QByteArray::number(format) + ')'};
+    if (format >= 2) {
+        names << "Address";
+    }
+    return names << "Event"
+                 << "From"
+                 << "To";
+}
+
 // The cells of the row that starts at `at`, quotes undone; `at` moves past
-// the row's end and `line` past the line breaks it holds. False when a
-// quote is left open.
+// the row's end and `line` past the line breaks it holds. False when the
+// content ends before the row does.
 bool readRow(QByteArrayView content, qsizetype& at, qint64& line, QByteArrayList* cells) {
     *cells = {QByteArray()};
     bool quoted = false;
@@ -40,42 +55,77 @@ bool readRow(QByteArrayView content, qsizetype& at, qint64& line, QByteArrayList
             cells->last() += c;
         }
     }
-    return !quoted;
+    return false;
+}
+
+// The format that the header names, 0 for none; an error for a newer one.
+int readHeader(QByteArrayList header, QString* error) {
+    if (header.first().startsWith(kBom)) {
+        header.first().remove(0, 3);
+    }
+    const QByteArray& first = header.first();
+    int format = 0;
+    if (first.startsWith(kTimeColumn)) {
+        const QByteArrayView version = QByteArrayView(first).sliced(sizeof(kTimeColumn) - 1);
+        const auto [end, failed] = std::from_chars(version.begin(), version.end(), format);
+        format = failed == std::errc() && end != version.end() && *end == ')' ? format : 0;
+    }
+    if (format > EventCsv::kFormat) {
+        *error = QStringLiteral("an event log of format %1, newer than this Brisco reads (%2)")
+                     .arg(format)
+                     .arg(EventCsv::kFormat);
+    } else if (format < 1 || header != columnNames(format)) {
+        *error = QStringLiteral("not a Brisco event log (whose first line is \"%1\")")
+                     .arg(QString::fromUtf8(columnNames(EventCsv::kFormat).join(',')));
+    }
+    return error->isEmpty() ? format : 0;
 }
 
 } // namespace
 
 QByteArray EventCsv::header() {
-    return "\xEF\xBB\xBFTime (Brisco events " + QByteArray::number(kFormat) + "),Event,From,To\n";
+    return kBom + columnNames(kFormat).join(',') + '\n';
 }
 
 EventCsv::Replay EventCsv::read(QByteArrayView content, qint64 nowMsecs) {
     Replay replay;
-    const QByteArray header = EventCsv::header();
     qsizetype at = 0;
     qint64 line = 1;
     QByteArrayList cells;
     const auto fail = [&replay](qint64 where, const QString& what) {
+        replay = {};
         replay.error = QStringLiteral("line %1: ").arg(where) + what;
-        replay.events = {};
         return replay;
     };
-    if (!content.startsWith(header)) {
-        return fail(1, QStringLiteral("not a Brisco event log (whose first line is \"%1\")")
-                           .arg(QString::fromUtf8(header.sliced(3).trimmed())));
+    QString error;
+    readRow(content, at, line, &cells);
+    replay.format = readHeader(cells, &error);
+    if (replay.format == 0) {
+        return fail(1, error);
     }
-    at = header.size();
-    ++line;
+    const qsizetype columns = replay.format >= 2 ? 5 : 4;
     while (at < content.size()) {
         const qint64 start = line;
+        const qsizetype rowStart = at;
         if (qsizetype(replay.events.size()) == StatusCsv::kMostRows) {
             return fail(start, QStringLiteral("more than %1 events").arg(StatusCsv::kMostRows));
         }
         if (!readRow(content, at, line, &cells)) {
-            return fail(start, QStringLiteral("a quote is not closed"));
+            // Only the last line can be cut short; a quote that is never
+            // closed runs to the end of the file, whose line end it holds.
+            if (content.endsWith('\n')) {
+                return fail(start, QStringLiteral("a quote is not closed"));
+            }
+            replay.note = QStringLiteral("the last event, from line %1 on, was cut short and is "
+                                         "left out")
+                              .arg(start);
+            replay.cutBytes = content.size() - rowStart;
+            break;
         }
-        if (cells.size() != 4) {
-            return fail(start, QStringLiteral("%1 values where an event has 4").arg(cells.size()));
+        if (cells.size() != columns) {
+            return fail(
+                start,
+                QStringLiteral("%1 values where an event has %2").arg(cells.size()).arg(columns));
         }
         qint64 msecs = 0;
         int offset = 0;
@@ -84,9 +134,20 @@ EventCsv::Replay EventCsv::read(QByteArrayView content, qint64 nowMsecs) {
                                               "2026-12-07T05:41:17.162+01:00")
                                    .arg(QString::fromUtf8(cells[0].left(40))));
         }
+        int address = 0;
+        if (columns == 5 && !cells[1].isEmpty()) {
+            const auto [end, failed] = std::from_chars(cells[1].cbegin(), cells[1].cend(), address);
+            if (failed != std::errc() || end != cells[1].cend() || address < 1 ||
+                address > StatusCsv::kLastAddress) {
+                return fail(start, QStringLiteral("\"%1\" is not an address from 1 to %2")
+                                       .arg(QString::fromUtf8(cells[1].left(40)))
+                                       .arg(StatusCsv::kLastAddress));
+            }
+        }
+        const qsizetype what = columns - 3;
         replay.events.push_back({QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone(offset)),
-                                 QString::fromUtf8(cells[1]), QString::fromUtf8(cells[2]),
-                                 QString::fromUtf8(cells[3])});
+                                 QString::fromUtf8(cells[what]), QString::fromUtf8(cells[what + 1]),
+                                 QString::fromUtf8(cells[what + 2]), std::uint8_t(address)});
     }
     return replay;
 }
@@ -94,12 +155,15 @@ EventCsv::Replay EventCsv::read(QByteArrayView content, qint64 nowMsecs) {
 EventCsv::Replay EventCsv::readFile(const QString& path, qint64 nowMsecs) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {{}, file.errorString()};
+        Replay replay;
+        replay.error = file.errorString();
+        return replay;
     }
     return read(file.readAll(), nowMsecs);
 }
 
 QByteArray EventCsv::row(const SessionEvent& event) {
-    return StatusCsv::timeCell(event.at) + ',' + cell(event.what) + ',' + cell(event.from) + ',' +
-           cell(event.to) + '\n';
+    return StatusCsv::timeCell(event.at) + ',' +
+           (event.address == 0 ? QByteArray() : QByteArray::number(event.address)) + ',' +
+           cell(event.what) + ',' + cell(event.from) + ',' + cell(event.to) + '\n';
 }

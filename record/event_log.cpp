@@ -1,12 +1,11 @@
 #include "record/event_log.h"
 
+#include "record/shown_time.h"
 #include "record/status_csv.h"
-
-#include <QLocale>
 
 namespace {
 
-enum Column { Time, What, From, To, kColumnCount };
+enum Column { Time, Controller, What, From, To, kColumnCount };
 
 } // namespace
 
@@ -36,12 +35,14 @@ QVariant EventLog::data(const QModelIndex& index, int role) const {
     const SessionEvent& event = at(index.row());
     switch (index.column()) {
     case Time:
-        // The date with the time: a session can pass midnight. The tip has
-        // the milliseconds and the offset from UTC, as the file has them.
+        // The tip has the milliseconds and the offset from UTC, as the file
+        // has them.
         if (role == Qt::ToolTipRole) {
             return QString::fromLatin1(StatusCsv::timeCell(event.at));
         }
-        return QLocale::c().toString(event.at, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return shownTime(event.at);
+    case Controller:
+        return event.address == 0 ? QString() : QString::number(event.address);
     case What:
         return event.what;
     case From:
@@ -60,7 +61,18 @@ QVariant EventLog::headerData(int section, Qt::Orientation orientation, int role
     if (orientation == Qt::Vertical) {
         return section + 1;
     }
-    static const QString names[] = {QStringLiteral("Time"), QStringLiteral("Event"),
-                                    QStringLiteral("From"), QStringLiteral("To")};
-    return section >= 0 && section < kColumnCount ? names[section] : QVariant();
+    switch (section) {
+    case Time:
+        return QStringLiteral("Time (%1)").arg(shownZone());
+    case Controller:
+        return QStringLiteral("Controller");
+    case What:
+        return QStringLiteral("Event");
+    case From:
+        return QStringLiteral("From");
+    case To:
+        return QStringLiteral("To");
+    default:
+        return {};
+    }
 }

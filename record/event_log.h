@@ -1,5 +1,6 @@
 // The events of this session, newest first, as a table that a view shows:
-// time, event, from, to. Bounded: the oldest events go when it is full.
+// time (in the zone that the header names), controller (empty for the line
+// as a whole), event, from, to. Bounded: the oldest events go when it is full.
 #pragma once
 
 #include "record/session_event.h"

@@ -1,10 +1,7 @@
 #include "record/recording_writer.h"
 
-#include <QDir>
-
-RecordingWriter::RecordingWriter(SinkFactory makeSink, qsizetype capacity, QObject* parent)
+RecordingWriter::RecordingWriter(qsizetype capacity, QObject* parent)
     : QObject(parent)
-    , m_makeSink(std::move(makeSink))
     , m_capacity(capacity) {}
 
 RecordingWriter::~RecordingWriter() {
@@ -14,31 +11,24 @@ RecordingWriter::~RecordingWriter() {
     }
 }
 
-bool RecordingWriter::start(const std::array<QString, 2>& paths,
-                            const std::array<QByteArray, 2>& headers, QString* error) {
+bool RecordingWriter::start(std::unique_ptr<RecordingFiles> files, QString* error) {
     finishAndWait();
-    std::array<std::unique_ptr<RecordSink>, 2> sinks;
-    for (std::size_t i = 0; i < sinks.size(); ++i) {
-        sinks[i] = m_makeSink();
-        if (!sinks[i]->open(paths[i], error)) {
-            *error = QStringLiteral("%1 cannot be written (%2)")
-                         .arg(QDir::toNativeSeparators(paths[i]), *error);
-            return false;
-        }
+    if (!files->open(error)) {
+        return false;
     }
+    m_files = std::move(files);
     m_queue.clear();
     m_finishing = false;
     m_failed = false;
     m_error.clear();
-    for (std::size_t i = 0; i < sinks.size(); ++i) {
-        m_written[i] = 0;
-        m_queue.push_back({Stream(i), headers[i], false});
+    for (auto& written : m_written) {
+        written = 0;
     }
-    m_thread = std::thread(&RecordingWriter::work, this, std::move(sinks), paths, ++m_generation);
+    m_thread = std::thread(&RecordingWriter::work, this, ++m_generation);
     return true;
 }
 
-RecordingWriter::Push RecordingWriter::push(Stream stream, QByteArray line) {
+RecordingWriter::Push RecordingWriter::push(Line line) {
     {
         const std::lock_guard lock(m_mutex);
         if (!m_thread.joinable() || m_finishing || m_failed) {
@@ -47,7 +37,7 @@ RecordingWriter::Push RecordingWriter::push(Stream stream, QByteArray line) {
         if (qsizetype(m_queue.size()) >= m_capacity) {
             return Push::Full;
         }
-        m_queue.push_back({stream, std::move(line), true});
+        m_queue.push_back(std::move(line));
     }
     m_wake.notify_one();
     return Push::Queued;
@@ -74,46 +64,36 @@ qsizetype RecordingWriter::waiting() const {
     return qsizetype(m_queue.size());
 }
 
-void RecordingWriter::work(std::array<std::unique_ptr<RecordSink>, 2> sinks,
-                           std::array<QString, 2> paths, int generation) {
+QStringList RecordingWriter::paths(Stream stream) const {
+    return m_files && !m_thread.joinable() ? m_files->paths(stream) : QStringList();
+}
+
+// The headers go first, with nothing queued yet.
+void RecordingWriter::work(int generation) {
     QString error;
-    for (bool failed = false; !failed;) {
-        std::deque<Line> batch;
-        {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return !m_queue.empty() || m_finishing; });
-            if (m_queue.empty()) {
-                break;
-            }
-            batch.swap(m_queue);
-        }
-        std::array<QByteArray, 2> bytes;
-        std::array<qint64, 2> counted{};
-        for (const Line& line : batch) {
-            bytes[line.stream] += line.bytes;
-            counted[line.stream] += line.counted ? 1 : 0;
-        }
-        for (std::size_t i = 0; i < bytes.size() && !failed; ++i) {
-            if (bytes[i].isEmpty()) {
-                continue;
-            }
-            failed = !sinks[i]->write(bytes[i], &error);
-            if (failed) {
-                error = QStringLiteral("%1 cannot be written (%2)")
-                            .arg(QDir::toNativeSeparators(paths[i]), error);
-            } else {
-                m_written[i] += counted[i];
-            }
+    std::deque<Line> batch;
+    for (;;) {
+        std::array<qint64, 2> written{};
+        const bool failed = !m_files->write(batch, &written, &error);
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            m_written[i] += written[i];
         }
         QMetaObject::invokeMethod(this, &RecordingWriter::wrote, Qt::QueuedConnection);
+        std::unique_lock lock(m_mutex);
         if (failed) {
-            const std::lock_guard lock(m_mutex);
             m_failed = true;
             m_error = error;
             m_queue.clear();
+            break;
         }
+        m_wake.wait(lock, [this] { return !m_queue.empty() || m_finishing; });
+        if (m_queue.empty()) {
+            break;
+        }
+        batch.clear();
+        batch.swap(m_queue);
     }
-    sinks = {}; // closed before anyone is told
+    m_files->close(); // closed before anyone is told
     QMetaObject::invokeMethod(
         this, [this, generation] { deliver(generation); }, Qt::QueuedConnection);
 }

@@ -1,12 +1,12 @@
-// Writes the lines of a recording, rows and events into their two files, on
-// a thread of its own, so that the poll tick only queues them and never waits
+// Writes the lines of a recording, rows and events, into their files on a
+// thread of its own, so that the poll tick only queues them and never waits
 // for a disk. What is queued is written in order; everything queued at once
 // goes to the disk under one synchronisation, so a slow disk takes the rows
 // in bigger bites instead of falling behind. A line counts as written once it
 // is on the disk.
 #pragma once
 
-#include "record/record_sink.h"
+#include "record/recording_files.h"
 
 #include <QObject>
 #include <QString>
@@ -15,7 +15,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -24,35 +23,32 @@ class RecordingWriter : public QObject {
     Q_OBJECT
 
 public:
-    using SinkFactory = std::function<std::unique_ptr<RecordSink>()>;
-    enum Stream { Rows, Events };
+    using Stream = RecordingFiles::Stream;
+    using Line = RecordingFiles::Line;
     // An hour of rows with their events: what a disk may keep waiting.
     static constexpr qsizetype kCapacity = 4096;
 
-    explicit RecordingWriter(SinkFactory makeSink, qsizetype capacity = kCapacity,
-                             QObject* parent = nullptr);
+    explicit RecordingWriter(qsizetype capacity = kCapacity, QObject* parent = nullptr);
     // Waits until what is queued is written.
     ~RecordingWriter() override;
 
-    // Opens both files and starts the thread; each header is the first line
-    // of its file and not counted. False, with the reason, when a file
-    // cannot be opened.
-    bool start(const std::array<QString, 2>& paths, const std::array<QByteArray, 2>& headers,
-               QString* error);
+    // Opens the first pair of files here, and starts the thread that writes
+    // into them. False, with the reason, when they cannot be opened.
+    bool start(std::unique_ptr<RecordingFiles> files, QString* error);
     // Queues a line; nothing is queued when the queue is full, or when the
     // writer is finishing or a write has failed (Closed).
     enum class Push { Queued, Full, Closed };
-    Push push(Stream stream, QByteArray line);
+    Push push(Line line);
     // No more lines: the thread writes what is queued, closes the files and
     // ends; finished follows.
     void finish();
     // The same, waiting here for the thread; finished is emitted before it returns.
     void finishAndWait();
 
-    // For the recordings started from now on.
-    void setSinkFactory(SinkFactory makeSink) { m_makeSink = std::move(makeSink); }
     qint64 written(Stream stream) const { return m_written[stream]; }
     qsizetype waiting() const;
+    // The files of the last recording, once it has finished.
+    QStringList paths(Stream stream) const;
 
 signals:
     // More lines are on the disk.
@@ -63,18 +59,11 @@ signals:
     void finished(const QString& error);
 
 private:
-    struct Line {
-        Stream stream;
-        QByteArray bytes;
-        bool counted;
-    };
-
-    void work(std::array<std::unique_ptr<RecordSink>, 2> sinks, std::array<QString, 2> paths,
-              int generation);
+    void work(int generation);
     void deliver(int generation);
 
-    SinkFactory m_makeSink;
     const qsizetype m_capacity;
+    std::unique_ptr<RecordingFiles> m_files; // the thread's while it runs
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Line> m_queue;

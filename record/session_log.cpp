@@ -5,7 +5,6 @@
 #include "record/status_csv.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 using namespace brisco;
 
@@ -16,48 +15,69 @@ QString count(qint64 n, const char* what) {
                                                 QLatin1String(n == 1 ? "" : "s"));
 }
 
+// One file, or the first and the last of several.
+QString files(const QStringList& paths) {
+    if (paths.size() == 1) {
+        return QDir::toNativeSeparators(paths.first());
+    }
+    return QStringLiteral("%1 files, %2 to %3")
+        .arg(paths.size())
+        .arg(QDir::toNativeSeparators(paths.first()), QDir::toNativeSeparators(paths.last()));
+}
+
 } // namespace
 
 SessionLog::SessionLog(QObject* parent)
     : SessionLog([] { return std::make_unique<FileSink>(); }, RecordingWriter::kCapacity, parent) {}
 
-SessionLog::SessionLog(RecordingWriter::SinkFactory makeSink, qsizetype queueCapacity,
+SessionLog::SessionLog(RecordingFiles::SinkFactory makeSink, qsizetype queueCapacity,
                        QObject* parent)
     : QObject(parent)
-    , m_writer(std::move(makeSink), queueCapacity) {
+    , m_makeSink(std::move(makeSink))
+    , m_writer(queueCapacity) {
     connect(&m_writer, &RecordingWriter::wrote, this, &SessionLog::recordingChanged);
     connect(&m_writer, &RecordingWriter::finished, this, &SessionLog::ended);
 }
 
-void SessionLog::statusDecoded(const QDateTime& at, const display::StatusValues& values) {
-    m_trends.append(at.toMSecsSinceEpoch(), values);
-    queue(RecordingWriter::Rows, StatusCsv::row(at, values), at);
-    for (std::size_t i = 0; i < m_lamps.size(); ++i) {
-        if (values.lampCodes[i] != m_lamps[i]) {
-            addEvent({at, StatusCsv::lampColumn(int(i) + 1), display::lampColourWord(m_lamps[i]),
-                      display::lampColourWord(values.lampCodes[i])});
-        }
+void SessionLog::statusDecoded(const QDateTime& at, std::uint8_t address, const QString& model,
+                               const display::StatusValues& values) {
+    if (address == m_followed) {
+        m_trends.append(at.toMSecsSinceEpoch(), values);
     }
-    m_lamps = values.lampCodes;
+    if (address >= 1 && address <= StatusCsv::kLastAddress) {
+        queue({RecordingFiles::Rows, StatusCsv::row(at, address, model, values), at.date(), address,
+               model},
+              at);
+        auto& lamps = m_lamps[address];
+        for (std::size_t i = 0; i < lamps.size(); ++i) {
+            if (values.lampCodes[i] != lamps[i]) {
+                addEvent({at, StatusCsv::lampColumn(int(i) + 1), display::lampColourWord(lamps[i]),
+                          display::lampColourWord(values.lampCodes[i]), address});
+            }
+        }
+        lamps = values.lampCodes;
+    }
     emit statusAdded();
 }
 
 void SessionLog::addEvent(const SessionEvent& event) {
     m_events.add(event);
-    queue(RecordingWriter::Events, EventCsv::row(event), event.at);
+    if (event.address <= StatusCsv::kLastAddress) {
+        queue({RecordingFiles::Events, EventCsv::row(event), event.at.date(), event.address, {}},
+              event.at);
+    }
 }
 
 // Once the queue was full, what comes is counted as lost until the writer
 // has finished; after the operator's stop it is no longer part of the file.
-void SessionLog::queue(RecordingWriter::Stream stream, const QByteArray& line,
-                       const QDateTime& at) {
+void SessionLog::queue(RecordingWriter::Line line, const QDateTime& at) {
     if (m_recording == Recording::Off ||
         (m_recording == Recording::Finishing && !m_overflowAt.isValid())) {
         return;
     }
-    ++m_offered[stream];
+    ++m_offered[line.stream];
     if (m_recording == Recording::On &&
-        m_writer.push(stream, line) == RecordingWriter::Push::Full) {
+        m_writer.push(std::move(line)) == RecordingWriter::Push::Full) {
         m_overflowAt = at;
         m_recording = Recording::Finishing;
         m_writer.finish();
@@ -66,16 +86,22 @@ void SessionLog::queue(RecordingWriter::Stream stream, const QByteArray& line,
 }
 
 bool SessionLog::startRecording(const QString& path, QString* error) {
+    return start(RecordingFiles::named(path, m_makeSink), error);
+}
+
+bool SessionLog::startDailyRecording(const QString& folder, QString* error, int keepDays) {
+    return start(RecordingFiles::daily(folder, keepDays, m_makeSink), error);
+}
+
+bool SessionLog::start(std::unique_ptr<RecordingFiles> files, QString* error) {
     if (m_recording != Recording::Off) {
         *error = QStringLiteral("the last recording is still being written");
         return false;
     }
-    if (!m_writer.start({path, eventsPath(path)}, {StatusCsv::header(), EventCsv::header()},
-                        error)) {
+    if (!m_writer.start(std::move(files), error)) {
         return false;
     }
     m_recording = Recording::On;
-    m_path = path;
     m_offered = {};
     m_overflowAt = {};
     emit recordingChanged();
@@ -95,17 +121,9 @@ void SessionLog::stopRecordingAndWait() {
     m_writer.finishAndWait();
 }
 
-QString SessionLog::eventsPath(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
-    return path.chopped(name.size()) + QFileInfo(path).completeBaseName() +
-           QStringLiteral("-events.csv");
-}
-
 void SessionLog::ended(const QString& error) {
-    const qint64 rows = m_writer.written(RecordingWriter::Rows);
-    const qint64 events = m_writer.written(RecordingWriter::Events);
-    const QString path = QDir::toNativeSeparators(m_path);
-    const QString eventsFile = QDir::toNativeSeparators(eventsPath(m_path));
+    const qint64 rows = m_writer.written(RecordingFiles::Rows);
+    const qint64 events = m_writer.written(RecordingFiles::Events);
     QString message;
     if (!error.isEmpty()) {
         message = QStringLiteral("Recording stopped: %1. ").arg(error);
@@ -116,9 +134,10 @@ void SessionLog::ended(const QString& error) {
         message = QStringLiteral("Recording stopped. ");
     }
     message += QStringLiteral("%1 in %2, %3 in %4.")
-                   .arg(count(rows, "row"), path, count(events, "event"), eventsFile);
-    const qint64 lostRows = m_offered[RecordingWriter::Rows] - rows;
-    const qint64 lostEvents = m_offered[RecordingWriter::Events] - events;
+                   .arg(count(rows, "row"), files(m_writer.paths(RecordingFiles::Rows)),
+                        count(events, "event"), files(m_writer.paths(RecordingFiles::Events)));
+    const qint64 lostRows = m_offered[RecordingFiles::Rows] - rows;
+    const qint64 lostEvents = m_offered[RecordingFiles::Events] - events;
     if (lostRows > 0 || lostEvents > 0) {
         message += QStringLiteral(" Not written: %1 and %2.")
                        .arg(count(lostRows, "row"), count(lostEvents, "event"));

@@ -1,8 +1,8 @@
 // What follows each decoded status reply and each event of the session, in
 // one place: the trend store, the event log (with the lamps' colour changes
-// found here, from one reply to the next) and, while recording, the rows and
-// events queued for their files. The window feeds it; the link line, the
-// trends and the events windows only show it.
+// found here, each controller's from one of its replies to the next) and,
+// while recording, the rows and events queued for their files. The station
+// feeds it; the link line, the trends and the events windows only show it.
 #pragma once
 
 #include "display/status_values.h"
@@ -13,6 +13,8 @@
 #include <QDateTime>
 #include <QObject>
 
+#include <cstdint>
+
 class SessionLog : public QObject {
     Q_OBJECT
 
@@ -21,33 +23,41 @@ public:
 
     explicit SessionLog(QObject* parent = nullptr);
     // Files go to the sinks that makeSink makes, through a queue of this many lines.
-    SessionLog(RecordingWriter::SinkFactory makeSink, qsizetype queueCapacity,
+    SessionLog(RecordingFiles::SinkFactory makeSink, qsizetype queueCapacity,
                QObject* parent = nullptr);
 
-    void statusDecoded(const QDateTime& at, const brisco::display::StatusValues& values);
+    // A verified status reply of the controller at address, whose model is
+    // empty while unknown. Controllers outside the bus's addresses (1 to 20)
+    // are neither recorded nor told in the events.
+    void statusDecoded(const QDateTime& at, std::uint8_t address, const QString& model,
+                       const brisco::display::StatusValues& values);
     void addEvent(const SessionEvent& event);
-    // The window turned every lamp white (another controller followed): the
-    // next reply's lamps are told against white.
-    void lampsShownOff() { m_lamps = {}; }
+    // The controller that the window follows: its replies go into the trend store.
+    void follow(std::uint8_t address) { m_followed = address; }
 
-    // Records into path and the events beside it until stopped; false, with
-    // the reason, when a file cannot be opened.
+    // Records into path, which the operator agreed to replace, and the
+    // events beside it, until stopped; false, with the reason, when a file
+    // cannot be opened. Later files (a new day, a controller swapped) are
+    // "<name>-2.csv" and on.
     bool startRecording(const QString& path, QString* error);
+    // Records into the day files of folder, continuing today's after a
+    // restart, and removes those older than keepDays (see RecordingFiles).
+    // Today's files are opened, and read through when continued, before it
+    // returns: call it outside a tick.
+    bool startDailyRecording(const QString& folder, QString* error,
+                             int keepDays = RecordingFiles::kKeepDays);
     // Where the next recordings go (the benchmark's slow disk).
-    void setSinkFactory(RecordingWriter::SinkFactory makeSink) {
-        m_writer.setSinkFactory(std::move(makeSink));
-    }
+    void setSinkFactory(RecordingFiles::SinkFactory makeSink) { m_makeSink = std::move(makeSink); }
     // The rows queued still go to the disk; recordingEnded follows.
     void stopRecording();
     // The same, waiting here until they are on the disk.
     void stopRecordingAndWait();
 
     Recording recording() const { return m_recording; }
-    QString recordingPath() const { return m_path; }
-    qint64 rowsWritten() const { return m_writer.written(RecordingWriter::Rows); }
+    qint64 rowsWritten() const { return m_writer.written(RecordingFiles::Rows); }
     qsizetype linesWaiting() const { return m_writer.waiting(); }
     // "<name>-events.csv" beside "<name>.csv".
-    static QString eventsPath(const QString& path);
+    static QString eventsPath(const QString& path) { return RecordingFiles::eventsPath(path); }
 
     const TrendStore& trends() const { return m_trends; }
     EventLog* events() { return &m_events; }
@@ -55,19 +65,23 @@ public:
 signals:
     void statusAdded();
     void recordingChanged();
-    // For the operator: where the recording went, or why it stopped early.
+    // Once a recording has ended, for the operator: where it went, and why
+    // it stopped early (a full or failing disk, or one that fell behind).
     void recordingEnded(const QString& message);
 
 private:
-    void queue(RecordingWriter::Stream stream, const QByteArray& line, const QDateTime& at);
+    bool start(std::unique_ptr<RecordingFiles> files, QString* error);
+    void queue(RecordingWriter::Line line, const QDateTime& at);
     void ended(const QString& error);
 
     TrendStore m_trends;
     EventLog m_events;
-    std::array<int, brisco::display::kLampCount> m_lamps{}; // as the window shows them
+    std::uint8_t m_followed = 1;
+    // Each controller's lamps in its last reply, by address; off before the first.
+    std::array<std::array<int, brisco::display::kLampCount>, StatusCsv::kLastAddress + 1> m_lamps{};
+    RecordingFiles::SinkFactory m_makeSink;
     RecordingWriter m_writer;
     Recording m_recording = Recording::Off;
-    QString m_path;
     std::array<qint64, 2> m_offered{}; // rows and events meant for the files
     QDateTime m_overflowAt;            // when the queue was found full
 };

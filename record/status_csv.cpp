@@ -41,9 +41,14 @@ constexpr std::array<const char*, 8> kMeasuredColumns{
     "Inner temp (°C)", "Outer temp (°C)", "Sensor fault",          "Control temp (°C)",
     "TEC current (A)", "DC voltage (V)",  "Inner fan speed (rpm)", "Outer fan speed (rpm)",
 };
-constexpr int kFirstMeasured = 1 + settings::kSetPointCount;
-constexpr int kFirstLamp = kFirstMeasured + int(kMeasuredColumns.size());
-constexpr int kColumns = kFirstLamp + display::kLampCount;
+// The cells of a row of format 3 up to the last; earlier formats have no
+// address and no model.
+constexpr int kMostColumns =
+    3 + settings::kSetPointCount + int(kMeasuredColumns.size()) + display::kLampCount;
+// Far longer than any row: a line longer than this is no recording's.
+constexpr qsizetype kLongestLine = 64 * 1024;
+// What readFile reads at once: the text in memory is this and a line.
+constexpr qint64 kPiece = 4096;
 
 // The header of format 1, whose times are local without a zone.
 constexpr char kFormat1Header[] =
@@ -73,8 +78,32 @@ QByteArray faultText(Sensor inner, Sensor outer) {
     return faults.join(' ');
 }
 
-QByteArrayList columnNames() {
-    QByteArrayList names{kTimeColumn + QByteArray::number(StatusCsv::kFormat) + ')'};
+// A model as a cell: never a line break, quoted where a comma or a quote
+// would end it.
+QByteArray modelCell(const QString& model) {
+    QByteArray bytes = model.toUtf8();
+    for (char& c : bytes) {
+        c = (uchar(c) < 0x20 || c == 0x7F) ? '?' : c;
+    }
+    if (bytes.contains(',') || bytes.contains('"')) {
+        bytes = '"' + bytes.replace('"', "\"\"") + '"';
+    }
+    return bytes;
+}
+
+QString modelOf(QByteArrayView cell) {
+    if (!cell.startsWith('"')) {
+        return QString::fromUtf8(cell);
+    }
+    return QString::fromUtf8(cell.sliced(1, cell.size() - 2).toByteArray().replace("\"\"", "\""));
+}
+
+QByteArrayList columnNames(int format) {
+    QByteArrayList names{kTimeColumn + QByteArray::number(format) + ')'};
+    if (format >= 3) {
+        names << "Address"
+              << "Model";
+    }
     for (const char* name : kSetPointColumns) {
         names << name;
     }
@@ -125,73 +154,108 @@ bool parseTime(QByteArrayView cell, bool zoned, qint64* msecs, int* offsetSecond
     return true;
 }
 
-// Reads one recording, line by line; the first fault ends it.
+using Cells = std::array<QByteArrayView, kMostColumns>;
+
+// Reads one recording line by line, as its pieces come; the first fault
+// ends it.
 class Reader {
 public:
-    Reader(QByteArrayView content, qint64 now)
-        : m_rest(content)
-        , m_now(now) {}
+    Reader(qint64 now, bool keepRows)
+        : m_now(now)
+        , m_keepRows(keepRows) {}
 
-    StatusCsv::Replay read();
+    // False once nothing more is needed: a fault was found.
+    bool feed(QByteArrayView piece);
+    StatusCsv::Replay finish();
 
 private:
-    bool nextLine(QByteArrayView* line);
+    void take(QByteArrayView line);
     bool readHeader(QByteArrayView line);
     bool readRow(QByteArrayView line, StatusCsv::Row* row);
+    bool split(QByteArrayView line, Cells* cells);
     bool readTime(QByteArrayView cell, StatusCsv::Row* row);
+    bool readController(const Cells& cells, StatusCsv::Row* row);
     bool readNumber(QByteArrayView cell, int column, double* value);
-    bool readInteger(QByteArrayView cell, int column, int highest, int* value);
-    bool readSensors(const std::array<QByteArrayView, kColumns>& cells, StatusValues* values);
+    bool readInteger(QByteArrayView cell, int column, int lowest, int highest, int* value);
+    bool readSensors(const Cells& cells, StatusValues* values);
     bool fail(const QString& what, int column = -1);
 
-    QByteArrayView m_rest;
     qint64 m_now;
+    bool m_keepRows;
+    QByteArray m_pending; // the start of a line whose end has not come yet
     qint64 m_line = 0;
+    int m_first = 1; // the first column after the time, the address and the model
     QByteArrayList m_names;
     StatusCsv::Replay m_replay;
 };
 
-StatusCsv::Replay Reader::read() {
-    QByteArrayView line;
-    if (!nextLine(&line) || !readHeader(line)) {
-        return std::move(m_replay);
+bool Reader::feed(QByteArrayView piece) {
+    for (qsizetype at = 0; m_replay.error.isEmpty();) {
+        const qsizetype end = piece.indexOf('\n', at);
+        if (end < 0) {
+            m_pending += piece.sliced(at);
+            if (m_pending.size() > kLongestLine) {
+                take(m_pending);
+            }
+            break;
+        }
+        if (m_pending.isEmpty()) {
+            take(piece.sliced(at, end - at));
+        } else {
+            m_pending += piece.sliced(at, end - at);
+            take(m_pending);
+            m_pending.clear();
+        }
+        at = end + 1;
     }
-    m_replay.rows.reserve(
-        std::size_t(std::min<qsizetype>(m_rest.count('\n') + 1, StatusCsv::kMostRows)));
-    while (nextLine(&line)) {
-        if (line.isEmpty() && m_rest.isNull()) {
-            break; // the last line's end
+    return m_replay.error.isEmpty();
+}
+
+// The last line has no line end: it was cut short, unless it is the header.
+StatusCsv::Replay Reader::finish() {
+    if (m_replay.error.isEmpty() && !m_pending.isEmpty()) {
+        if (m_line == 0) {
+            take(m_pending);
+        } else {
+            m_replay.note =
+                QStringLiteral("the last line, %1, was cut short and is left out").arg(m_line + 1);
+            m_replay.cutBytes = m_pending.size();
         }
-        if (qsizetype(m_replay.rows.size()) == StatusCsv::kMostRows) {
-            fail(QStringLiteral("more than %1 rows, a week of replies; Brisco replays no more")
-                     .arg(StatusCsv::kMostRows));
-            break;
-        }
-        StatusCsv::Row row;
-        if (!readRow(line, &row)) {
-            break;
-        }
-        m_replay.rows.push_back(row);
     }
     if (!m_replay.error.isEmpty()) {
         m_replay.rows = {};
+        m_replay.rowCount = 0;
+        m_replay.note.clear();
+        m_replay.cutBytes = 0;
     }
     return std::move(m_replay);
 }
 
-// False at the end of the content.
-bool Reader::nextLine(QByteArrayView* line) {
-    if (m_rest.isNull()) {
-        return false;
-    }
+void Reader::take(QByteArrayView line) {
     ++m_line;
-    const qsizetype end = m_rest.indexOf('\n');
-    *line = end < 0 ? m_rest : m_rest.first(end);
-    m_rest = end < 0 ? QByteArrayView() : m_rest.sliced(end + 1);
-    if (line->endsWith('\r')) {
-        line->chop(1);
+    if (line.endsWith('\r')) {
+        line.chop(1);
     }
-    return true;
+    if (m_line == 1) {
+        readHeader(line.first(std::min(line.size(), kLongestLine)));
+        return;
+    }
+    if (line.size() > kLongestLine) {
+        fail(QStringLiteral("longer than %1 bytes, which no row is").arg(kLongestLine));
+        return;
+    }
+    if (m_replay.rowCount == StatusCsv::kMostRows) {
+        fail(QStringLiteral("more than %1 rows, a week of replies; Brisco replays no more")
+                 .arg(StatusCsv::kMostRows));
+        return;
+    }
+    StatusCsv::Row row;
+    if (readRow(line, &row)) {
+        ++m_replay.rowCount;
+        if (m_keepRows) {
+            m_replay.rows.push_back(std::move(row));
+        }
+    }
 }
 
 bool Reader::readHeader(QByteArrayView line) {
@@ -205,18 +269,19 @@ bool Reader::readHeader(QByteArrayView line) {
     }
     if (!line.startsWith(kTimeColumn)) {
         return fail(QStringLiteral("not a Brisco recording (whose first column is \"%1\")")
-                        .arg(QString::fromUtf8(columnNames().first())));
+                        .arg(QString::fromUtf8(columnNames(StatusCsv::kFormat).first())));
     }
     const QByteArrayView version = line.sliced(qsizetype(std::strlen(kTimeColumn)));
     int format = 0;
     const auto [end, error] = std::from_chars(version.begin(), version.end(), format);
-    if (error == std::errc() && end != version.end() && *end == ')' &&
-        format > StatusCsv::kFormat) {
+    const bool numbered = error == std::errc() && end != version.end() && *end == ')';
+    if (numbered && format > StatusCsv::kFormat) {
         return fail(QStringLiteral("a recording of format %1, newer than this Brisco reads (%2)")
                         .arg(format)
                         .arg(StatusCsv::kFormat));
     }
-    m_names = columnNames();
+    format = numbered && format == 2 ? 2 : StatusCsv::kFormat;
+    m_names = columnNames(format);
     const QByteArrayList names = line.toByteArray().split(',');
     for (qsizetype i = 0; i < m_names.size(); ++i) {
         if (i == names.size()) {
@@ -237,50 +302,75 @@ bool Reader::readHeader(QByteArrayView line) {
         return fail(
             QStringLiteral("%1 columns, a recording has %2").arg(names.size()).arg(m_names.size()));
     }
-    m_replay.format = StatusCsv::kFormat;
+    m_replay.format = format;
+    m_first = format >= 3 ? 3 : 1;
+    return true;
+}
+
+// The cells of the line, a quoted one with its quotes; false when there are
+// more or fewer than the header's.
+bool Reader::split(QByteArrayView line, Cells* cells) {
+    qsizetype count = 0;
+    for (qsizetype start = 0;;) {
+        qsizetype end = line.indexOf(',', start);
+        if (line.sliced(start).startsWith('"')) {
+            end = start;
+            do {
+                end = line.indexOf('"', end + 1);
+                if (end < 0) {
+                    return fail(QStringLiteral("a quote is not closed"));
+                }
+                ++end;
+            } while (end < line.size() && line[end] == '"');
+            if (end < line.size() && line[end] != ',') {
+                return fail(QStringLiteral("text after a closing quote"));
+            }
+        }
+        end = end < 0 ? line.size() : end;
+        if (count < kMostColumns) {
+            (*cells)[std::size_t(count)] = line.sliced(start, end - start);
+        }
+        ++count;
+        if (end == line.size()) {
+            break;
+        }
+        start = end + 1;
+    }
+    if (count != m_names.size()) {
+        return fail(QStringLiteral("%1 values where a row has %2").arg(count).arg(m_names.size()));
+    }
     return true;
 }
 
 bool Reader::readRow(QByteArrayView line, StatusCsv::Row* row) {
-    std::array<QByteArrayView, kColumns> cells;
-    qsizetype count = 0;
-    for (qsizetype start = 0;;) {
-        const qsizetype comma = line.indexOf(',', start);
-        const qsizetype end = comma < 0 ? line.size() : comma;
-        if (count < kColumns) {
-            cells[std::size_t(count)] = line.sliced(start, end - start);
-        }
-        ++count;
-        if (comma < 0) {
-            break;
-        }
-        start = comma + 1;
-    }
-    if (count != kColumns) {
-        return fail(QStringLiteral("%1 values where a row has %2").arg(count).arg(kColumns));
-    }
-    if (!readTime(cells[0], row)) {
+    Cells cells;
+    if (!split(line, &cells) || !readTime(cells[0], row) ||
+        (m_first > 1 && !readController(cells, row))) {
         return false;
     }
     StatusValues& values = row->values;
     for (int i = 0; i < settings::kSetPointCount; ++i) {
-        if (!readNumber(cells[std::size_t(1 + i)], 1 + i, &values.setPoints[std::size_t(i)])) {
+        const int column = m_first + i;
+        if (!readNumber(cells[std::size_t(column)], column, &values.setPoints[std::size_t(i)])) {
             return false;
         }
     }
-    int column = kFirstMeasured + 3;
+    const int measured = m_first + settings::kSetPointCount;
+    int column = measured + 3;
     for (double* value : {&values.controlTemp, &values.tecCurrent, &values.dcVoltage}) {
         if (!readNumber(cells[std::size_t(column)], column, value)) {
             return false;
         }
         ++column;
     }
-    if (!readInteger(cells[std::size_t(column)], column, 65535, &values.innerFanReading) ||
-        !readInteger(cells[std::size_t(column + 1)], column + 1, 65535, &values.outerFanReading)) {
+    if (!readInteger(cells[std::size_t(column)], column, 0, 65535, &values.innerFanReading) ||
+        !readInteger(cells[std::size_t(column + 1)], column + 1, 0, 65535,
+                     &values.outerFanReading)) {
         return false;
     }
+    const int firstLamp = measured + int(kMeasuredColumns.size());
     for (int i = 0; i < display::kLampCount; ++i) {
-        if (!readInteger(cells[std::size_t(kFirstLamp + i)], kFirstLamp + i, display::kYellow,
+        if (!readInteger(cells[std::size_t(firstLamp + i)], firstLamp + i, 0, display::kYellow,
                          &values.lampCodes[std::size_t(i)])) {
             return false;
         }
@@ -301,6 +391,30 @@ bool Reader::readTime(QByteArrayView cell, StatusCsv::Row* row) {
     return true;
 }
 
+// A controller keeps the model that the file first names for it (its rows
+// share the text).
+bool Reader::readController(const Cells& cells, StatusCsv::Row* row) {
+    int address = 0;
+    if (!readInteger(cells[1], 1, 1, StatusCsv::kLastAddress, &address)) {
+        return false;
+    }
+    row->address = std::uint8_t(address);
+    const QString model = modelOf(cells[2]);
+    QString& known = m_replay.models[std::size_t(address)];
+    if (!model.isEmpty() && !known.isEmpty() && model != known) {
+        return fail(QStringLiteral("\"%1\" for controller %2, a %3 in the rows before")
+                        .arg(model.left(40))
+                        .arg(address)
+                        .arg(known),
+                    2);
+    }
+    if (!model.isEmpty()) {
+        known = known.isEmpty() ? model : known;
+        row->model = known;
+    }
+    return true;
+}
+
 bool Reader::readNumber(QByteArrayView cell, int column, double* value) {
     const auto [end, error] = std::from_chars(cell.begin(), cell.end(), *value);
     if (cell.isEmpty() || error != std::errc() || end != cell.end() || !std::isfinite(*value)) {
@@ -309,12 +423,13 @@ bool Reader::readNumber(QByteArrayView cell, int column, double* value) {
     return true;
 }
 
-bool Reader::readInteger(QByteArrayView cell, int column, int highest, int* value) {
+bool Reader::readInteger(QByteArrayView cell, int column, int lowest, int highest, int* value) {
     const auto [end, error] = std::from_chars(cell.begin(), cell.end(), *value);
-    if (cell.isEmpty() || error != std::errc() || end != cell.end() || *value < 0 ||
+    if (cell.isEmpty() || error != std::errc() || end != cell.end() || *value < lowest ||
         *value > highest) {
-        return fail(QStringLiteral("\"%1\" is not a whole number from 0 to %2")
+        return fail(QStringLiteral("\"%1\" is not a whole number from %2 to %3")
                         .arg(quoted(cell))
+                        .arg(lowest)
                         .arg(highest),
                     column);
     }
@@ -322,8 +437,9 @@ bool Reader::readInteger(QByteArrayView cell, int column, int highest, int* valu
 }
 
 // The fault cell names the sensors whose temperature cells are empty.
-bool Reader::readSensors(const std::array<QByteArrayView, kColumns>& cells, StatusValues* values) {
-    const QByteArrayView fault = cells[kFirstMeasured + 2];
+bool Reader::readSensors(const Cells& cells, StatusValues* values) {
+    const int measured = m_first + settings::kSetPointCount;
+    const QByteArrayView fault = cells[std::size_t(measured + 2)];
     constexpr Sensor kStates[] = {Sensor::Ok, Sensor::Open, Sensor::Short};
     bool known = fault.isEmpty();
     for (const Sensor inner : kStates) {
@@ -337,9 +453,9 @@ bool Reader::readSensors(const std::array<QByteArrayView, kColumns>& cells, Stat
     }
     if (!known) {
         return fail(QStringLiteral("\"%1\" is not a sensor fault").arg(quoted(fault)),
-                    kFirstMeasured + 2);
+                    measured + 2);
     }
-    int column = kFirstMeasured;
+    int column = measured;
     for (const auto& [sensor, temp] : {std::pair(values->innerSensor, &values->innerTemp),
                                        std::pair(values->outerSensor, &values->outerTemp)}) {
         const QByteArrayView cell = cells[std::size_t(column)];
@@ -373,7 +489,7 @@ bool Reader::fail(const QString& what, int column) {
 } // namespace
 
 QByteArray StatusCsv::header() {
-    return kBom + columnNames().join(',') + '\n';
+    return kBom + columnNames(kFormat).join(',') + '\n';
 }
 
 QString StatusCsv::setPointColumn(int index) {
@@ -397,8 +513,9 @@ bool StatusCsv::readTimeCell(QByteArrayView cell, qint64* msecs, int* offsetSeco
     return parseTime(cell, true, msecs, offsetSeconds);
 }
 
-QByteArray StatusCsv::row(const QDateTime& at, const StatusValues& values) {
-    QByteArrayList cells{timeCell(at)};
+QByteArray StatusCsv::row(const QDateTime& at, std::uint8_t address, const QString& model,
+                          const StatusValues& values) {
+    QByteArrayList cells{timeCell(at), QByteArray::number(address), modelCell(model)};
     for (const double setPoint : values.setPoints) {
         cells << number(setPoint);
     }
@@ -416,17 +533,26 @@ QByteArray StatusCsv::row(const QDateTime& at, const StatusValues& values) {
 
 StatusCsv::Replay StatusCsv::read(QByteArrayView content, qint64 nowMsecs) {
     if (content.isEmpty()) {
-        return {0, {}, QStringLiteral("line 1: the file is empty")};
+        return {0, {}, 0, QStringLiteral("line 1: the file is empty"), {}, 0, {}};
     }
-    return Reader(content, nowMsecs).read();
+    Reader reader(nowMsecs, true);
+    reader.feed(content);
+    return reader.finish();
 }
 
-StatusCsv::Replay StatusCsv::readFile(const QString& path, qint64 nowMsecs) {
+// Read, not mapped: a file cut short by another program meanwhile must not
+// take this one down.
+StatusCsv::Replay StatusCsv::readFile(const QString& path, qint64 nowMsecs, bool keepRows) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {0, {}, file.errorString()};
+        return {0, {}, 0, file.errorString(), {}, 0, {}};
     }
-    // Read, not mapped: a file cut short by another program meanwhile must
-    // not take this one down.
-    return read(file.readAll(), nowMsecs);
+    if (file.size() == 0) {
+        return read({}, nowMsecs);
+    }
+    Reader reader(nowMsecs, keepRows);
+    for (QByteArray piece = file.read(kPiece); !piece.isEmpty() && reader.feed(piece);
+         piece = file.read(kPiece)) {
+    }
+    return reader.finish();
 }

@@ -17,6 +17,16 @@ QString number(double value) {
     return display::decimalText(value, QLocale::c());
 }
 
+// What a box shows of a number, in the operator's notation, as a number
+// with a point, as the value sent is; a text that is no number stays.
+QString shownNumber(const QString& shown) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = locale.toDouble(shown, &ok);
+    return ok ? number(value) : shown;
+}
+
 QString onOff(bool on) {
     return on ? QStringLiteral("on") : QStringLiteral("off");
 }
@@ -50,18 +60,11 @@ SessionEvent factoryEvent(const settings::FactoryValue& value, int sent, const S
     case settings::FactoryRule::Numeric:
         break;
     }
-    return {{}, what, shown, number(sent)};
+    return {{}, what, shownNumber(shown), number(sent)};
 }
 
-} // namespace
-
-std::optional<SessionEvent> describeWrite(std::span<const std::uint8_t> frame,
-                                          const ShownText& shownText,
-                                          const ShownChecked& shownChecked) {
-    if (frame.size() < 7 || frame[0] != protocol::kStartRequest ||
-        frame[2] != protocol::kCommandWrite) {
-        return std::nullopt;
-    }
+SessionEvent describe(std::span<const std::uint8_t> frame, const ShownText& shownText,
+                      const ShownChecked& shownChecked) {
     const int parameter = frame[3];
     const bool word = frame[4] == 2 && frame.size() >= 8;
     const int sent = word ? frame[5] * 256 + frame[6] : frame[5];
@@ -71,10 +74,10 @@ std::optional<SessionEvent> describeWrite(std::span<const std::uint8_t> frame,
         reply[std::size_t(5 + parameter)] = frame[5];
         reply[std::size_t(6 + parameter)] = word ? frame[6] : 0;
         const int index = int(setPoint - settings::setPoints().data());
-        return SessionEvent{{},
-                            QStringLiteral("Sent ") + StatusCsv::setPointColumn(index),
-                            shownText(setPoint->displayName),
-                            number(display::setPointValue(*setPoint, reply))};
+        return {{},
+                QStringLiteral("Sent ") + StatusCsv::setPointColumn(index),
+                shownNumber(shownText(setPoint->displayName)),
+                number(display::setPointValue(*setPoint, reply))};
     }
     if (const settings::FactoryValue* value = settings::factoryValueAt(parameter)) {
         return factoryEvent(*value, sent, shownText, shownChecked);
@@ -87,4 +90,19 @@ std::optional<SessionEvent> describeWrite(std::span<const std::uint8_t> frame,
             {}, QStringLiteral("Sent analog temp (°C)"), {}, number((sent - 80) / 2.0)};
     }
     return SessionEvent{{}, QStringLiteral("Sent parameter %1").arg(parameter), {}, number(sent)};
+}
+
+} // namespace
+
+// The event concerns the controller that the frame goes to.
+std::optional<SessionEvent> describeWrite(std::span<const std::uint8_t> frame,
+                                          const ShownText& shownText,
+                                          const ShownChecked& shownChecked) {
+    if (frame.size() < 7 || frame[0] != protocol::kStartRequest ||
+        frame[2] != protocol::kCommandWrite) {
+        return std::nullopt;
+    }
+    SessionEvent event = describe(frame, shownText, shownChecked);
+    event.address = frame[1] <= StatusCsv::kLastAddress ? frame[1] : 0;
+    return event;
 }

@@ -14,6 +14,7 @@ Station::Station(std::unique_ptr<CommPort> port, QObject* parent)
     , m_alarms(new AlarmWatch(this)) {
     m_port->setParent(this);
     m_port->setObjectName(QStringLiteral("MSComm1"));
+    m_log->follow(m_sequencer.address());
     connect(m_port, &CommPort::lost, this, &Station::onPortLost);
     connect(this, &Station::statusDecoded, m_alarms, &AlarmWatch::statusDecoded);
 }
@@ -106,6 +107,7 @@ void Station::noteLink() {
 
 void Station::watchUnattended(std::span<const std::uint8_t> addresses) {
     m_sequencer.watchUnattended(addresses);
+    m_log->follow(0);
 }
 
 bool Station::controllerUp(std::uint8_t address) const {
@@ -117,7 +119,7 @@ void Station::switchTo(std::uint8_t address) {
     const std::uint8_t shown = m_sequencer.address();
     // Nothing of the controller left is taken for the new one's.
     m_lastStatus.reset();
-    m_log->lampsShownOff();
+    m_log->follow(address);
     logEvent(QStringLiteral("Controller monitored"), QString::number(shown),
              QString::number(address));
     m_sequencer.switchTo(address);
@@ -188,8 +190,10 @@ void Station::creditReply(std::uint8_t from, protocol::ReplyKind kind,
     if (kind != protocol::ReplyKind::Status) {
         return;
     }
-    emit statusDecoded(address, m_sequencer.busModel().modelOf(address),
-                       display::statusValues(statusReply(ring)));
+    const QString model = m_sequencer.busModel().modelOf(address);
+    const display::StatusValues values = display::statusValues(statusReply(ring));
+    emit statusDecoded(address, model, values);
+    m_log->statusDecoded(QDateTime::currentDateTime(), address, model, values);
 }
 
 void Station::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) {
@@ -198,10 +202,10 @@ void Station::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRin
         const StatusReply reply = statusReply(ring);
         m_lastStatus = display::statusValues(reply);
         emit statusReceived(reply);
-        m_log->statusDecoded(QDateTime::currentDateTime(), *m_lastStatus);
         break;
     }
     case protocol::ReplyKind::Address:
+        m_log->follow(m_sequencer.address());
         emit addressReceived(m_sequencer.address());
         break;
     case protocol::ReplyKind::DeviceInfo:

@@ -37,7 +37,8 @@ int main(int argc, char* argv[]) {
         values.outerFanReading = 3400 - i % 37;
         values.lampCodes[0] = 1;
         values.lampCodes[2] = (i / 120) % 2;
-        file.write(StatusCsv::row(start.addMSecs(qint64(i) * 1000), values));
+        file.write(
+            StatusCsv::row(start.addMSecs(qint64(i) * 1000), 1, QStringLiteral("TEC-48"), values));
     }
     file.close();
 

@@ -11,10 +11,11 @@ QString folderFor(QStandardPaths::StandardLocation location) {
 
 QString askSavePath(QWidget* parent, const QString& caption,
                     QStandardPaths::StandardLocation location, const QString& name,
-                    const QString& filter, const QString& suffix) {
+                    const QString& filter, const QString& suffix, bool askToReplace) {
     QFileDialog dialog(parent, caption, QDir(folderFor(location)).filePath(name), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // Added before the dialog asks whether to replace a file of that name.
     dialog.setDefaultSuffix(suffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !askToReplace);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }

@@ -11,7 +11,9 @@ class QWidget;
 QString folderFor(QStandardPaths::StandardLocation location);
 
 // Asks where to save, proposing the file name in the folder of that kind;
-// ".suffix" is added to a name without one. Empty when cancelled.
+// ".suffix" is added to a name without one. Empty when cancelled. The
+// dialog asks before a file is replaced, unless the caller asks itself
+// (about the other files it writes as well).
 QString askSavePath(QWidget* parent, const QString& caption,
                     QStandardPaths::StandardLocation location, const QString& name,
-                    const QString& filter, const QString& suffix);
+                    const QString& filter, const QString& suffix, bool askToReplace = true);

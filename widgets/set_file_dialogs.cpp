@@ -17,6 +17,9 @@ QString what(SetPointFile::Kind kind) {
                                                  : QStringLiteral("factory values");
 }
 
+// The dialog leaves the question before a file is replaced to the program,
+// which asks about the name it writes: a platform's own dialog may leave the
+// suffix to it, and asks about the name typed.
 QString ask(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode,
             const QString& suggestedName) {
     QFileDialog dialog(parent, title, folderFor(QStandardPaths::DocumentsLocation));
@@ -24,6 +27,7 @@ QString ask(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode,
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                        : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilters(
         {QStringLiteral("Set-point files (*.json)"), QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("json"));
@@ -32,9 +36,17 @@ QString ask(QWidget* parent, const QString& title, QFileDialog::AcceptMode mode,
         return {};
     }
     QString path = dialog.selectedFiles().constFirst();
-    // A platform's own dialog may leave the suffix to the program.
-    if (mode == QFileDialog::AcceptSave && QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".json");
+    if (mode != QFileDialog::AcceptSave) {
+        return path;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += path.endsWith(u'.') ? QStringLiteral("json") : QStringLiteral(".json");
+    }
+    const QFileInfo chosen(path);
+    if (chosen.exists() &&
+        !askQuestion(parent,
+                     QStringLiteral("%1 already exists. Replace it?").arg(chosen.fileName()))) {
+        return {};
     }
     return path;
 }

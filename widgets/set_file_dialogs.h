@@ -13,7 +13,8 @@
 
 class QWidget;
 
-// The file to save the set to, or an empty path when the operator cancels.
+// The file to save the set to, or an empty path when the operator cancels
+// (or would rather keep the file of that name, asked about).
 QString askSavePath(QWidget* parent, const brisco::settings::SetPointFile& set);
 // The file to load a set of this kind from, or an empty path.
 QString askOpenPath(QWidget* parent, brisco::settings::SetPointFile::Kind kind);

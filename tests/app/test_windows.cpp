@@ -2,6 +2,7 @@
 // entry checks and port, the access code and the factory window, the link
 // line. The request schedule is the sequencer's own test; the session tools
 // (recording, trends, events) have their own.
+#include "file_size_limit.h"
 #include "form_fixture.h"
 #include "hearing.h"
 
@@ -15,9 +16,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -65,18 +63,6 @@ bool greyed(const FormFixture& f, const char* box) {
     return edit->palette().color(QPalette::Text) ==
            edit->palette().color(QPalette::Disabled, QPalette::Text);
 }
-
-// Files of this process may grow no further than bytes, while it lives.
-struct FileSizeLimit {
-    rlimit previous{};
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        const rlimit limit{bytes, previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
-};
 
 } // namespace
 
@@ -557,6 +543,38 @@ private slots:
         QCOMPARE(folderFor(QStandardPaths::DocumentsLocation), home.path());
         QVERIFY(QDir(home.path()).mkdir("Documents"));
         QCOMPARE(folderFor(QStandardPaths::DocumentsLocation), home.filePath("Documents"));
+    }
+
+    // A set saved under a name taken asks about the file that is written,
+    // also where the platform's dialog leaves the suffix to the program.
+    void setFileTaken_data() {
+        QTest::addColumn<bool>("platformDialog");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("Qt's dialog, kept") << false << false;
+        QTest::newRow("the platform's, replaced") << true << true;
+    }
+    void setFileTaken() {
+        QFETCH(bool, platformDialog);
+        QFETCH(bool, replace);
+        FormFixture f;
+        QFile file(f.home.filePath("set.json"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{}") == 2);
+        file.close();
+        if (platformDialog) {
+            f.messages.seen = [](QWidget* dialog) {
+                if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+                    files->setDefaultSuffix({});
+                }
+            };
+        }
+        f.run(QStringLiteral("open; status 5=75 6=70 7=45 8=55 9=2 10=5 11=220 12=11 13=184 14=3 "
+                             "15=15 16=160 17=95 18=30 19=10 20=123; tick; file set; answer %1; "
+                             "click SaveSet_Command; "
+                             "told set.json already exists. Replace it?; untold")
+                  .arg(replace ? "yes" : "no"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll() != "{}", replace);
+        QCOMPARE(QDir(f.home.path()).entryList(QDir::Files), QStringList{"set.json"});
     }
 
     // A save that cannot be finished leaves the file that was there whole,

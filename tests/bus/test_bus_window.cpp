@@ -2,10 +2,13 @@
 // the controllers found, and the main window following one of them.
 #include "app/form_fixture.h"
 
+#include "record/event_csv.h"
 #include "record/session_log.h"
+#include "record/status_csv.h"
 
 #include <QLabel>
 #include <QTableView>
+#include <QTemporaryDir>
 
 class TestBusWindow : public QObject {
     Q_OBJECT
@@ -59,6 +62,79 @@ private slots:
               "tick 8; wrote 05 07 0F 02 1D; wrote 05 07 0F 00 1B; wrote 05 07 0F 02 1D; "
               "wrote 05 07 0F 00 1B; quiet; toggle");
         QVERIFY(!f.button("ScanBus_Command")->isEnabled());
+    }
+
+    // Three controllers watched, each answering what it is asked (the
+    // window's controller once from the broadcast address), the window
+    // following 1 and then 3: the recording holds every reply once, under
+    // the address and model of the controller that sent it, and nothing
+    // else; the red lamp of 7, never shown, is told once, naming 7.
+    void recordsEveryController() {
+        const std::map<int, QByteArray> models{{1, "TEC-48"}, {3, "TEC-24"}, {7, "TEC-60"}};
+        FormFixture f;
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(f.form->sessionLog()->startRecording(dir.filePath("bus.csv"), &error));
+        std::map<int, int> replies;
+        int fromBroadcast = 0; // the address whose next status reply carries address 0
+        qsizetype seen = 0;
+        // Ticks, answering each request at once; the replies to the last are
+        // read, and what the last tick asks is left unanswered.
+        const auto run = [&](int ticks) {
+            for (int i = 0; i < ticks; ++i) {
+                f.tick();
+                for (; seen < f.port->written.size(); ++seen) {
+                    const QByteArray frame = f.port->written[seen];
+                    const int to = frame[1];
+                    if (!models.count(to) || frame[2] != 0x0F) {
+                        continue;
+                    }
+                    if (frame[3] == 0x02) {
+                        f.port->feed(deviceInfoReply(models.at(to) + "/1.0/VA2.1/", to));
+                    } else if (frame[3] == 0x00) {
+                        const int from = to == fromBroadcast ? 0 : to;
+                        fromBroadcast = from == 0 ? 0 : fromBroadcast;
+                        // The inner temperature tells whose values they are.
+                        f.port->feed(statusReply(
+                            {{21, 0}, {22, 0}, {23, to == 7 ? 1 : 0}, {24, 0}, {25, 100 + to}},
+                            from));
+                        ++replies[to];
+                    }
+                }
+            }
+            f.tick();
+            seen = f.port->written.size();
+        };
+        f.run("open; click ScanBus_Command");
+        run(60);
+        f.find<QTableView>("Bus_Table")->selectRow(1);
+        f.run("click Monitor_Command");
+        fromBroadcast = 3;
+        run(40);
+        f.form->sessionLog()->stopRecordingAndWait();
+        const qint64 now = QDateTime::currentMSecsSinceEpoch() + 1000;
+        const StatusCsv::Replay replay = StatusCsv::readFile(dir.filePath("bus.csv"), now);
+        QCOMPARE(replay.error + replay.note, QString());
+        std::map<int, int> rows;
+        for (const StatusCsv::Row& row : replay.rows) {
+            QVERIFY(models.count(row.address));
+            QCOMPARE(*row.values.innerTemp, (20 + row.address) / 2.0);
+            QVERIFY(row.model.isEmpty() || row.model == models.at(row.address));
+            ++rows[row.address];
+        }
+        QCOMPARE(rows, replies);
+        QVERIFY(rows[3] > 2 && rows[7] > 2 && fromBroadcast == 0);
+        QCOMPARE(replay.models[7], "TEC-60");
+        QStringList lamps;
+        for (const SessionEvent& event :
+             EventCsv::readFile(dir.filePath("bus-events.csv"), now).events) {
+            if (event.what.startsWith("Lamp")) {
+                lamps << QStringLiteral("%1 %2 %3 %4")
+                             .arg(event.address)
+                             .arg(event.what, event.from, event.to);
+            }
+        }
+        QCOMPARE(lamps, QStringList{"7 Lamp High temp off red"});
     }
 };
 
