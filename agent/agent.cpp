@@ -29,6 +29,12 @@ bool Agent::start(const AgentConfig& config, QString* error) {
     }
     for (const LineConfig& line : config.lines) {
         m_lines.push_back(std::make_unique<AgentLine>(line, m_makePort(line)));
+        if (!config.records.isEmpty() &&
+            !m_lines.back()->startRecording(config.records, config.retentionDays, error)) {
+            stop();
+            m_lines.clear();
+            return false;
+        }
     }
     m_timer.start();
     return true;
@@ -37,7 +43,7 @@ bool Agent::start(const AgentConfig& config, QString* error) {
 void Agent::stop() {
     m_timer.stop();
     for (const auto& line : m_lines) {
-        line->station().close();
+        line->stop();
     }
 }
 

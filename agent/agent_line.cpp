@@ -2,6 +2,9 @@
 
 #include "agent/journal_log.h"
 #include "port/comm_port.h"
+#include "record/session_log.h"
+
+#include <QDir>
 
 namespace brisco::agent {
 
@@ -22,7 +25,29 @@ AgentLine::AgentLine(LineConfig config, std::unique_ptr<CommPort> port, QObject*
             [this](std::uint8_t address, const QString&, const display::StatusValues& values) {
                 m_heard[address].status = values;
             });
-    open();
+    // A full or failing disk ends the recording of this line only.
+    connect(&m_station.log(), &SessionLog::recordingEnded, this, [this](const QString& message) {
+        logLine(m_stopping ? Priority::Info : Priority::Error, prefix() + message);
+    });
+}
+
+bool AgentLine::startRecording(const QString& root, int keepDays, QString* error) {
+    const QString folder = QDir(root).filePath(m_config.name);
+    if (!m_station.log().startDailyRecording(folder, error, keepDays)) {
+        *error = QStringLiteral("line %1: cannot record into %2: %3")
+                     .arg(m_config.name, QDir::toNativeSeparators(folder), *error);
+        return false;
+    }
+    logLine(Priority::Info, prefix() + QStringLiteral("recording into %1, keeping %2 days")
+                                           .arg(QDir::toNativeSeparators(folder))
+                                           .arg(keepDays));
+    return true;
+}
+
+void AgentLine::stop() {
+    m_stopping = true;
+    m_station.log().stopRecordingAndWait();
+    m_station.close();
 }
 
 QString AgentLine::prefix() const {

@@ -31,8 +31,14 @@ public:
     AgentLine(LineConfig config, std::unique_ptr<CommPort> port, QObject* parent = nullptr);
 
     // One poll tick: the station's while the port is open, else perhaps
-    // another try to open it.
+    // another try to open it (the first tick opens it).
     void tick();
+    // Every controller of the line into a pair of files a day in
+    // root/<line name>, those older than keepDays removed; false, with the
+    // reason, when the folder cannot be written.
+    bool startRecording(const QString& root, int keepDays, QString* error);
+    // What is queued is on the disk, the port closed.
+    void stop();
 
     const LineConfig& config() const { return m_config; }
     station::Station& station() { return m_station; }
@@ -66,6 +72,7 @@ private:
     int m_retryTicks;
     std::array<Heard, 21> m_heard;
     std::array<bool, 21> m_up{};
+    bool m_stopping = false;
 };
 
 } // namespace brisco::agent

@@ -2,9 +2,10 @@
 # brisco-agent against brisco-sim --bus 1,3,7 over a pseudo-terminal, scraped
 # once a second by a real Prometheus server: Prometheus's HTTP API gives the
 # inner temperature of controller 3 that the simulator sent, promtool finds
-# the agent's scrape well formed, and once the simulator is gone every
-# controller reads as down. Everything listens on 127.0.0.1 only, on ports
-# that were free, and is stopped on the way out, also on failure.
+# the agent's scrape well formed, SIGTERM ends the agent at once with its
+# day's recording whole, a restart appends to it, and once the simulator is
+# gone every controller reads as down. Everything listens on 127.0.0.1 only,
+# on ports that were free, and is stopped on the way out, also on failure.
 #
 # Usage: tests/e2e/agent_prometheus.sh BIN_DIR
 set -euo pipefail
@@ -55,10 +56,29 @@ pids+=("$sim")
 within 10 test -L "$scratch/tty" || fail "the simulator did not start"
 
 agent_port=$(free_port)
-"$bin/brisco-agent" --config /dev/null --line "site=$scratch/tty@1,3,7" \
-    --web.listen-address "127.0.0.1:$agent_port" --records "$scratch/records" \
-    2>"$scratch/agent.log" &
-pids+=($!)
+start_agent() {
+    "$bin/brisco-agent" --config /dev/null --line "site=$scratch/tty@1,3,7" \
+        --web.listen-address "127.0.0.1:$agent_port" --records "$scratch/records" \
+        2>>"$scratch/agent.log" &
+    agent=$!
+    pids+=("$agent")
+}
+# SIGTERM: ended within a second, with status 0.
+stop_agent() {
+    kill -TERM "$agent"
+    within 1 bash -c "! kill -0 $agent 2>/dev/null" || fail "the agent did not end within a second"
+    wait "$agent" || fail "the agent ended with status $? on SIGTERM"
+}
+day=$scratch/records/site/$(date +%F).csv
+# The rows of each controller in the day's file, and its headers.
+recorded() {
+    python3 -c 'import collections, csv, sys
+rows = list(csv.reader(open(sys.argv[1], encoding="utf-8-sig")))
+heads = sum(1 for r in rows if r and r[0].startswith("Time (Brisco recording 3)"))
+count = collections.Counter(r[1] for r in rows[1:] if len(r) > 2)
+print(heads, " ".join("%s:%d" % (a, count[a]) for a in sorted(count, key=int)))' "$day"
+}
+start_agent
 metrics() { curl -sf "http://127.0.0.1:$agent_port/metrics"; }
 within 30 bash -c "curl -sf http://127.0.0.1:$agent_port/metrics | grep -q 'sensor=\"inner\"'" ||
     fail "the agent shows no temperature"
@@ -94,9 +114,21 @@ for line in open(sys.argv[1]):
 grep -qxF "$seen" <<<"$sent" || fail "Prometheus shows $seen °C, the simulator sent: $sent"
 echo "Prometheus: controller 3 at $seen °C inside, as the simulator sent"
 
+stop_agent
+[ "$(tail -c1 "$day" | od -An -c | tr -d ' ')" = '\n' ] || fail "the day's file ends in a cut row"
+before=$(recorded)
+[[ $before =~ ^1\ 1:[0-9]+\ 3:[0-9]+\ 7:[0-9]+$ ]] || fail "the day's file holds: $before"
+start_agent
+grown() { [ "$(recorded)" != "$before" ]; }
+within 30 bash -c "$(declare -f recorded grown); day=$day; before='$before'; grown" ||
+    fail "the restarted agent does not add to the day's file"
+echo "recording: $before (one header, rows by address), continued after a restart: $(recorded)"
+
 kill -TERM "$sim"
 wait "$sim" 2>/dev/null || true
 down() { [ "$(query 'brisco_controller_up{line="site"} == 0' | wc -l)" = 3 ]; }
 within 60 bash -c "$(declare -f query down); prometheus_port=$prometheus_port; down" ||
     fail "the controllers do not read as down: $(query 'brisco_controller_up')"
 echo "Prometheus: controllers 1, 3 and 7 down once the simulator is gone"
+stop_agent
+[[ $(recorded) == 1\ * ]] || fail "a second header in the day's file: $(recorded)"
