@@ -82,6 +82,7 @@ void AgentLine::noteConnected() {
         return;
     }
     m_portState = PortState::Open;
+    m_closedTold = false;
     m_retryTicks = m_network ? kFirstNetworkRetryTicks : kRetryTicks;
     logLine(Priority::Notice, prefix() + QStringLiteral("open, watching %1 address%2")
                                              .arg(m_config.addresses.size())
@@ -90,7 +91,8 @@ void AgentLine::noteConnected() {
 
 void AgentLine::closed(const QString& why) {
     m_retryIn = m_retryTicks;
-    if (m_portState != PortState::Closed) {
+    if (!m_closedTold) {
+        m_closedTold = true;
         logLine(Priority::Warning,
                 prefix() + QStringLiteral("%1; trying again every %2 s%3")
                                .arg(why)

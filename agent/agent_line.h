@@ -73,6 +73,7 @@ private:
     std::array<Heard, 21> m_heard;
     std::array<bool, 21> m_up{};
     bool m_stopping = false;
+    bool m_closedTold = false; // since it was last open
 };
 
 } // namespace brisco::agent

@@ -14,7 +14,24 @@ QString oneLine(const QString& text) {
     return line;
 }
 
+namespace {
+
+LogHandler& handler() {
+    static LogHandler instance;
+    return instance;
+}
+
+} // namespace
+
+void setLogHandler(LogHandler logHandler) {
+    handler() = std::move(logHandler);
+}
+
 void logLine(Priority priority, const QString& text) {
+    if (handler()) {
+        handler()(priority, oneLine(text));
+        return;
+    }
     static const bool journal = qEnvironmentVariableIsSet("JOURNAL_STREAM");
     const QByteArray line = oneLine(text).toUtf8();
     if (journal) {

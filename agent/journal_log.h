@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace brisco::agent {
 
 enum class Priority { Error = 3, Warning = 4, Notice = 5, Info = 6 };
@@ -14,5 +16,10 @@ enum class Priority { Error = 3, Warning = 4, Notice = 5, Info = 6 };
 QString oneLine(const QString& text);
 
 void logLine(Priority priority, const QString& text);
+
+// Where the lines go instead of standard error (a test's list); none for
+// standard error again.
+using LogHandler = std::function<void(Priority priority, const QString& text)>;
+void setLogHandler(LogHandler handler);
 
 } // namespace brisco::agent

@@ -4,8 +4,11 @@
 #include "test_bytes.h"
 
 #include "agent/agent.h"
+#include "agent/journal_log.h"
 #include "app/fake_comm_port.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace brisco::agent;
@@ -25,9 +28,11 @@ struct Site {
         return port;
     }};
 
-    explicit Site(const QStringList& lines) {
+    explicit Site(const QStringList& lines, const QString& records = {}) {
         AgentConfig config;
         config.listen = QStringLiteral("127.0.0.1:0");
+        config.records = records;
+        config.retentionDays = 60;
         QString error;
         for (const QString& text : lines) {
             config.lines.push_back(*parseLineOption(text, &error));
@@ -78,7 +83,11 @@ class TestAgent : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qputenv("QT_LOGGING_RULES", "*.debug=false"); }
+    void initTestCase() {
+        qputenv("QT_LOGGING_RULES", "*.debug=false");
+        setLogHandler([this](Priority, const QString& text) { m_log << text; });
+    }
+    void init() { m_log.clear(); }
 
     // A listed address that never answered is a controller down; a scanned
     // one is nobody's.
@@ -117,8 +126,12 @@ private slots:
         site.powered.clear();
         site.run(20);
         QCOMPARE(site.shown(), QStringList{"1:0:age:-"});
+        // A serial port that cannot be opened, a network line that opens
+        // and never connects.
         FakeCommPort* port = site.ports[0];
-        port->available.clear();
+        const bool network = device.startsWith("tcp:");
+        port->available = network ? QSet<int>{1} : QSet<int>{};
+        port->connects = !network;
         port->unplug();
         QList<int> tried;
         for (int tick = 1; tick <= opens.last(); ++tick) {
@@ -126,15 +139,53 @@ private slots:
             site.run(1);
             if (port->openCalls != calls) {
                 tried << tick;
+                if (network) {
+                    port->unplug();
+                }
             }
         }
         QCOMPARE(tried, opens);
+        // Each change of state told once, however often the port is tried.
+        QStringList told;
+        for (const QString& line : std::as_const(m_log)) {
+            told << line.section("): ", 1).section(u';', 0, 0);
+        }
+        QCOMPARE(told, (QStringList{"open, watching 1 address", "controller 1 (TEC-48) answers",
+                                    "controller 1 (TEC-48) is down", "went away"}));
         QVERIFY(!site.agent.snapshot().lines[0].portOpen);
         port->available = {1};
+        port->connects = true;
         site.powered = {1};
         site.run(opens.last() - opens[opens.size() - 2] + 40);
         QCOMPARE(site.shown(), QStringList{"1:1:age:values"});
     }
+
+    // A folder a line, a file a day, the days of the configuration kept.
+    void records() {
+        QTemporaryDir dir;
+        const QString old = QDate::currentDate().addDays(-30).toString(Qt::ISODate) + ".csv";
+        QVERIFY(QDir(dir.path()).mkpath("a"));
+        QFile(dir.filePath("a/" + old)).open(QIODevice::WriteOnly);
+        {
+            Site site({"a=/dev/a@1"}, dir.path());
+            site.run(20);
+            site.agent.stop();
+        }
+        QVERIFY(QFile::exists(dir.filePath("a/" + old)));
+        const QStringList rows =
+            QString::fromUtf8([&] {
+                QFile file(
+                    dir.filePath("a/" + QDate::currentDate().toString(Qt::ISODate) + ".csv"));
+                file.open(QIODevice::ReadOnly);
+                return file.readAll();
+            }())
+                .split('\n', Qt::SkipEmptyParts);
+        QVERIFY(rows.size() > 10);
+        QVERIFY(rows.last().section(u',', 1, 2) == "1,TEC-48");
+    }
+
+private:
+    QStringList m_log;
 };
 
 QTEST_GUILESS_MAIN(TestAgent)

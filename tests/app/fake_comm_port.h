@@ -22,6 +22,7 @@ public:
     int openedNumber = 0;
     int openCalls = 0;
     bool opened = false;
+    bool connects = true; // false: a network line that opens and never connects
     QString nameRefused;
 
     void setPortNumber(int n) override { number = n; }
@@ -38,6 +39,7 @@ public:
     }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
+    bool isConnected() const override { return opened && connects; }
     // Bytes wait whether or not the port is open, so that reading a closed
     // port would show.
     qint64 bytesWaiting() const override { return incoming.size(); }
