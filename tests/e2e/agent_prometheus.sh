@@ -82,6 +82,12 @@ start_agent
 metrics() { curl -sf "http://127.0.0.1:$agent_port/metrics"; }
 within 30 bash -c "curl -sf http://127.0.0.1:$agent_port/metrics | grep -q 'sensor=\"inner\"'" ||
     fail "the agent shows no temperature"
+# A second agent on the address in use: refused at start, nothing opened.
+status=0
+"$bin/brisco-agent" --config /dev/null --line "other=$scratch/none@1" \
+    --web.listen-address "127.0.0.1:$agent_port" 2>"$scratch/second.log" || status=$?
+[ "$status" = 2 ] && grep -q "in use" "$scratch/second.log" ||
+    fail "a second agent on 127.0.0.1:$agent_port: status $status, $(cat "$scratch/second.log")"
 metrics >"$scratch/scrape"
 promtool check metrics <"$scratch/scrape" || fail "promtool check metrics: $(promtool check metrics <"$scratch/scrape" 2>&1)"
 echo "promtool check metrics: the scrape is well formed"
