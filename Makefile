@@ -2,7 +2,7 @@
 # lacks for the target at hand, then configures, builds and runs or tests.
 
 # Debian packages, by what needs them.
-BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
+BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev \
                   libgl-dev
 # Qt's platform plugins (offscreen included) and the fonts of the Chinese captions.
 RUN_PACKAGES := qt6-qpa-plugins fonts-noto-cjk

@@ -71,7 +71,6 @@ LinkLine::LinkLine(SessionLog& log, QWidget* parent)
     connect(m_trendsButton, &QPushButton::clicked, this, &LinkLine::Trends_Command_Click);
     connect(m_eventsButton, &QPushButton::clicked, this, &LinkLine::Events_Command_Click);
     connect(&m_log, &SessionLog::recordingChanged, this, &LinkLine::showRecording);
-    connect(&m_log, &SessionLog::statusAdded, this, &LinkLine::statusAdded);
     // Told once the writer has finished, outside any tick.
     connect(&m_log, &SessionLog::recordingEnded, this,
             [this](const QString& message) { showMessage(window(), message); });
@@ -95,12 +94,6 @@ void LinkLine::showLink(const LinkState& state) {
         m_warning = warning;
         m_text->setStyleSheet(warning ? QStringLiteral("color: #b00000; font-weight: bold")
                                       : QString());
-    }
-}
-
-void LinkLine::statusAdded() {
-    if (m_trendsWindow && m_trendsWindow->isVisible()) {
-        m_trendsWindow->refreshSoon();
     }
 }
 
@@ -146,7 +139,7 @@ void LinkLine::Record_Command_Click() {
 
 void LinkLine::Trends_Command_Click() {
     if (!m_trendsWindow) {
-        m_trendsWindow = new TrendsWindow(m_log.trends(), window());
+        m_trendsWindow = new TrendsWindow(m_log.trends(), m_log.events(), window());
     }
     m_trendsWindow->refresh();
     m_trendsWindow->show();

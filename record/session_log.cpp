@@ -30,7 +30,6 @@ SessionLog::SessionLog(RecordingWriter::SinkFactory makeSink, qsizetype queueCap
 }
 
 void SessionLog::statusDecoded(const QDateTime& at, const display::StatusValues& values) {
-    m_trends.append(at.toMSecsSinceEpoch(), values);
     queue(RecordingWriter::Rows, StatusCsv::row(at, values), at);
     for (std::size_t i = 0; i < m_lamps.size(); ++i) {
         if (values.lampCodes[i] != m_lamps[i]) {
@@ -40,6 +39,11 @@ void SessionLog::statusDecoded(const QDateTime& at, const display::StatusValues&
     }
     m_lamps = values.lampCodes;
     emit statusAdded();
+}
+
+void SessionLog::statusDecoded(const QDateTime& at, std::uint8_t address, const QString& model,
+                               const display::StatusValues& values) {
+    m_trends.append(address, model, at.toMSecsSinceEpoch(), values);
 }
 
 void SessionLog::addEvent(const SessionEvent& event) {

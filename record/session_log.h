@@ -6,12 +6,14 @@
 #pragma once
 
 #include "display/status_values.h"
+#include "record/controller_trends.h"
 #include "record/event_log.h"
 #include "record/recording_writer.h"
-#include "record/trend_store.h"
 
 #include <QDateTime>
 #include <QObject>
+
+#include <cstdint>
 
 class SessionLog : public QObject {
     Q_OBJECT
@@ -25,10 +27,15 @@ public:
                QObject* parent = nullptr);
 
     void statusDecoded(const QDateTime& at, const brisco::display::StatusValues& values);
+    // A status reply of any controller on the line, for its trends.
+    void statusDecoded(const QDateTime& at, std::uint8_t address, const QString& model,
+                       const brisco::display::StatusValues& values);
     void addEvent(const SessionEvent& event);
     // The window turned every lamp white (another controller followed): the
     // next reply's lamps are told against white.
     void lampsShownOff() { m_lamps = {}; }
+    // The controller that the window follows: the trends window shows it first.
+    void follow(std::uint8_t address) { m_trends.follow(address); }
 
     // Records into path and the events beside it until stopped; false, with
     // the reason, when a file cannot be opened.
@@ -49,7 +56,7 @@ public:
     // "<name>-events.csv" beside "<name>.csv".
     static QString eventsPath(const QString& path);
 
-    const TrendStore& trends() const { return m_trends; }
+    const ControllerTrends& trends() const { return m_trends; }
     EventLog* events() { return &m_events; }
 
 signals:
@@ -62,7 +69,7 @@ private:
     void queue(RecordingWriter::Stream stream, const QByteArray& line, const QDateTime& at);
     void ended(const QString& error);
 
-    TrendStore m_trends;
+    ControllerTrends m_trends;
     EventLog m_events;
     std::array<int, brisco::display::kLampCount> m_lamps{}; // as the window shows them
     RecordingWriter m_writer;

@@ -12,6 +12,7 @@ Station::Station(std::unique_ptr<CommPort> port, QObject* parent)
     , m_log(new SessionLog(this)) {
     m_port->setParent(this);
     m_port->setObjectName(QStringLiteral("MSComm1"));
+    m_log->follow(m_sequencer.address());
     connect(m_port, &CommPort::lost, this, &Station::onPortLost);
 }
 
@@ -99,6 +100,7 @@ void Station::switchTo(std::uint8_t address) {
     // Nothing of the controller left is taken for the new one's.
     m_lastStatus.reset();
     m_log->lampsShownOff();
+    m_log->follow(address);
     logEvent(QStringLiteral("Controller monitored"), QString::number(shown),
              QString::number(address));
     m_sequencer.switchTo(address);
@@ -131,6 +133,7 @@ void Station::logWrite(const protocol::Frame& frame) {
     };
     if (std::optional<SessionEvent> event = describeWrite(frame, text, checked)) {
         event->at = QDateTime::currentDateTime();
+        event->address = frame[1];
         m_log->addEvent(*event);
     }
 }
@@ -165,8 +168,10 @@ void Station::creditReply(std::uint8_t from, protocol::ReplyKind kind,
         return;
     }
     const std::uint8_t address = from != 0 ? from : m_sequencer.address();
-    emit statusDecoded(address, m_sequencer.busModel().modelOf(address),
-                       display::statusValues(statusReply(ring)));
+    const QString model = m_sequencer.busModel().modelOf(address);
+    const display::StatusValues values = display::statusValues(statusReply(ring));
+    emit statusDecoded(address, model, values);
+    m_log->statusDecoded(QDateTime::currentDateTime(), address, model, values);
 }
 
 void Station::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRing& ring) {
@@ -179,6 +184,7 @@ void Station::DispatchReply(protocol::ReplyKind kind, const protocol::ReceiveRin
         break;
     }
     case protocol::ReplyKind::Address:
+        m_log->follow(m_sequencer.address());
         emit addressReceived(m_sequencer.address());
         break;
     case protocol::ReplyKind::DeviceInfo:
