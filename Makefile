@@ -6,7 +6,7 @@
 # ones, which its package does not pull in), YAML for the web configuration
 # file and crypt() for its bcrypt hashes.
 METRICS_PACKAGES := qt6-httpserver-dev qt6-websockets-dev libyaml-cpp-dev libcrypt-dev
-BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
+BUILD_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev \
                   libgl-dev libtelnet-dev $(METRICS_PACKAGES)
 # What the tests run beside the programs: Prometheus and promtool (scrape the
 # agent, check scrapes and the alerting rules), openssl (makes a certificate

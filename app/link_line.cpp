@@ -82,7 +82,6 @@ LinkLine::LinkLine(SessionLog& log, QWidget* parent)
     connect(m_trendsButton, &QPushButton::clicked, this, &LinkLine::Trends_Command_Click);
     connect(m_eventsButton, &QPushButton::clicked, this, &LinkLine::Events_Command_Click);
     connect(&m_log, &SessionLog::recordingChanged, this, &LinkLine::showRecording);
-    connect(&m_log, &SessionLog::statusAdded, this, &LinkLine::statusAdded);
     // Told once the writer has finished, outside any tick.
     connect(&m_log, &SessionLog::recordingEnded, this,
             [this](const QString& message) { showMessage(window(), message); });
@@ -116,12 +115,6 @@ void LinkLine::showAlarm(const QString& text, bool announce) {
     if (announce) {
         QAccessibleEvent alert(m_alarm, QAccessible::Alert);
         QAccessible::updateAccessibility(&alert);
-    }
-}
-
-void LinkLine::statusAdded() {
-    if (m_trendsWindow && m_trendsWindow->isVisible()) {
-        m_trendsWindow->refreshSoon();
     }
 }
 
@@ -181,7 +174,7 @@ void LinkLine::Record_Command_Click() {
 
 void LinkLine::Trends_Command_Click() {
     if (!m_trendsWindow) {
-        m_trendsWindow = new TrendsWindow(m_log.trends(), window());
+        m_trendsWindow = new TrendsWindow(m_log.trends(), m_log.events(), window());
     }
     m_trendsWindow->refresh();
     m_trendsWindow->show();

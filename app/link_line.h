@@ -43,7 +43,6 @@ public:
 
 private:
     void showRecording();
-    void statusAdded();
 
     SessionLog& m_log;
     QLabel* m_text;

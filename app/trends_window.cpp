@@ -1,6 +1,7 @@
 #include "app/trends_window.h"
 
 #include "app/events_window.h"
+#include "record/controller_trends.h"
 #include "record/event_csv.h"
 #include "record/event_log.h"
 #include "record/session_log.h"
@@ -9,10 +10,8 @@
 #include "widgets/file_places.h"
 #include "widgets/message_box.h"
 
-#include <QChart>
-#include <QChartView>
+#include <QComboBox>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,26 +19,15 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QTimer>
-#include <QValueAxis>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr qint64 kShortestSpanMs = 60 * 1000;
 constexpr int kFewestColumns = 16;
-
-QString timeFormat(qint64 spanMs) {
-    if (spanMs <= 10 * 60 * 1000) {
-        return QStringLiteral("HH:mm:ss");
-    }
-    return spanMs <= 2 * 86'400'000 ? QStringLiteral("HH:mm") : QStringLiteral("MM-dd HH:mm");
-}
 
 QString localTime(qint64 msecs) {
     return shownTime(QDateTime::fromMSecsSinceEpoch(msecs));
@@ -52,38 +40,70 @@ QPushButton* button(const char* name, const QString& caption) {
     return button;
 }
 
-} // namespace
-
-TrendsWindow::TrendsWindow(const TrendStore& store, QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , m_store(store) {
-    setObjectName(QStringLiteral("TrendsWindow"));
-    setWindowTitle(QStringLiteral("Trends — Brisco_v20E"));
-    build(QStringLiteral("The last hour of this session, live."), false);
+// An event as its mark tells it: a lamp turning red, the link silent or the
+// port lost are alarms; a value sent is a write.
+TrendPlot::Mark markOf(const SessionEvent& event) {
+    auto kind = TrendPlot::Kind::Other;
+    if (event.what.startsWith(QLatin1String("Sent"))) {
+        kind = TrendPlot::Kind::Write;
+    }
+    if (event.to == QLatin1String("red") || event.to.startsWith(QLatin1String("no reply")) ||
+        event.to.startsWith(QLatin1String("lost"))) {
+        kind = TrendPlot::Kind::Alarm;
+    }
+    const QString change =
+        event.from.isEmpty() ? event.to : event.from + QStringLiteral(" → ") + event.to;
+    return {
+        event.at.toMSecsSinceEpoch(),
+        QStringLiteral("%1  %2: %3")
+            .arg(QLocale::c().toString(event.at, QStringLiteral("HH:mm:ss")), event.what, change),
+        kind};
 }
 
-TrendsWindow::TrendsWindow(std::unique_ptr<TrendStore> replay, std::unique_ptr<EventLog> events,
-                           const QString& path, const QString& note, QWidget* parent)
+} // namespace
+
+TrendsWindow::TrendsWindow(const ControllerTrends& trends, EventLog* events, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_trends(trends)
+    , m_events(events) {
+    setObjectName(QStringLiteral("TrendsWindow"));
+    setWindowTitle(QStringLiteral("Trends — Brisco_v20E"));
+    build(QStringLiteral("The last hour of this session, live."));
+    // The time axis ends with the latest reply of any controller: one
+    // that falls silent shows it.
+    connect(&m_trends, &ControllerTrends::appended, this, &TrendsWindow::refreshSoon);
+}
+
+TrendsWindow::TrendsWindow(std::unique_ptr<ControllerTrends> replay,
+                           std::unique_ptr<EventLog> events, const QString& path,
+                           const QString& note, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_replay(std::move(replay))
-    , m_events(std::move(events))
-    , m_name(QFileInfo(path).fileName())
-    , m_store(*m_replay) {
+    , m_replayEvents(std::move(events))
+    , m_trends(*m_replay)
+    , m_events(m_replayEvents.get())
+    , m_name(QFileInfo(path).fileName()) {
     setObjectName(QStringLiteral("ReplayWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(m_name + QStringLiteral(" — Trends — Brisco_v20E"));
-    const auto& samples = m_store.samples();
+    std::size_t replies = 0;
+    qint64 first = std::numeric_limits<qint64>::max();
+    qint64 last = std::numeric_limits<qint64>::min();
+    for (const auto& [address, controller] : m_trends.controllers()) {
+        const auto& samples = controller.store.samples();
+        replies += samples.size();
+        first = std::min(first, samples.front().time);
+        last = std::max(last, samples.back().time);
+    }
     build(QStringLiteral("%1: %2 replies from %3 to %4 (%5).%6")
               .arg(m_name)
-              .arg(samples.size())
-              .arg(localTime(samples.front().time), localTime(samples.back().time), shownZone(),
-                   note),
-          m_events != nullptr);
+              .arg(replies)
+              .arg(localTime(first), localTime(last), shownZone(), note));
 }
 
 TrendsWindow::~TrendsWindow() = default;
 
-void TrendsWindow::build(const QString& shown, bool withEvents) {
+void TrendsWindow::build(const QString& shown) {
     addPlot(QStringLiteral("Temperatures"), QStringLiteral("°C"));
     addLine(QStringLiteral("Inner"), QColor(0x303030), false,
             [](const TrendSample& s) { return s.innerTemp; });
@@ -113,6 +133,15 @@ void TrendsWindow::build(const QString& shown, bool withEvents) {
             [](const TrendSample& s) { return std::optional<double>(s.outerFan); });
 
     auto* tools = new QHBoxLayout;
+    auto* pick = new QLabel(QStringLiteral("Controller"));
+    pick->setObjectName(QStringLiteral("Controller_Label"));
+    pick->setAccessibleDescription(pick->objectName());
+    m_picker = new QComboBox;
+    m_picker->setObjectName(QStringLiteral("Controller_Combo"));
+    m_picker->setAccessibleDescription(m_picker->objectName());
+    m_picker->setAccessibleName(QStringLiteral("Controller"));
+    m_picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    pick->setBuddy(m_picker);
     QPushButton* open = button("Open_Command", QStringLiteral("Open recording…"));
     QPushButton* save = button("SavePicture_Command", QStringLiteral("Save picture…"));
     QPushButton* whole = button("WholeSpan_Command", QStringLiteral("Whole span"));
@@ -120,84 +149,107 @@ void TrendsWindow::build(const QString& shown, bool withEvents) {
     m_shown->setObjectName(QStringLiteral("Trends_Text"));
     m_shown->setAccessibleDescription(m_shown->objectName());
     m_shown->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    for (QWidget* widget : {static_cast<QWidget*>(open), static_cast<QWidget*>(save),
-                            static_cast<QWidget*>(whole), static_cast<QWidget*>(m_shown)}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{pick, m_picker, open, save, whole}) {
         tools->addWidget(widget);
     }
+    if (m_replayEvents) {
+        QPushButton* events = button("Events_Command", QStringLiteral("Events"));
+        tools->addWidget(events);
+        connect(events, &QPushButton::clicked, this, &TrendsWindow::Events_Command_Click);
+    }
+    tools->addWidget(m_shown);
     tools->addStretch();
+    connect(m_picker, &QComboBox::activated, this, &TrendsWindow::Controller_Combo_Activated);
     connect(open, &QPushButton::clicked, this, &TrendsWindow::Open_Command_Click);
     connect(save, &QPushButton::clicked, this, &TrendsWindow::SavePicture_Command_Click);
     connect(whole, &QPushButton::clicked, this, &TrendsWindow::WholeSpan_Command_Click);
-    if (withEvents) {
-        QPushButton* events = button("Events_Command", QStringLiteral("Events"));
-        tools->insertWidget(3, events);
-        connect(events, &QPushButton::clicked, this, &TrendsWindow::Events_Command_Click);
-    }
 
     // The temperatures across the top, the rest side by side below.
     auto* grid = new QGridLayout(this);
-    grid->addLayout(tools, 0, 0, 1, int(m_plots.size() - 1));
+    const int below = int(m_plots.size() - 1);
+    grid->addLayout(tools, 0, 0, 1, below);
     for (qsizetype i = 0; i < m_plots.size(); ++i) {
-        auto* view = new QChartView(m_plots[i].chart);
-        const QString title = m_plots[i].chart->title();
-        view->setObjectName(QString(title).replace(u' ', u'_') + QStringLiteral("_Chart"));
-        view->setAccessibleDescription(view->objectName());
-        view->setAccessibleName(title + QStringLiteral(" plot"));
-        m_plots[i].view = view;
-        view->setRubberBand(QChartView::HorizontalRubberBand);
-        view->setMinimumSize(i == 0 ? QSize(900, 300) : QSize(300, 250));
+        m_plots[i]->setMinimumSize(i == 0 ? QSize(900, 300) : QSize(300, 250));
         if (i == 0) {
-            grid->addWidget(view, 1, 0, 1, int(m_plots.size() - 1));
+            grid->addWidget(m_plots[i], 1, 0, 1, below);
         } else {
-            grid->addWidget(view, 2, int(i - 1));
+            grid->addWidget(m_plots[i], 2, int(i - 1));
         }
+        connect(m_plots[i], &TrendPlot::zoomRequested, this, &TrendsWindow::zoomed);
     }
+
+    if (m_events) {
+        eventsAdded({}, 0, m_events->rowCount() - 1);
+        connect(m_events, &EventLog::rowsInserted, this, &TrendsWindow::eventsAdded);
+    }
+    listControllers();
+    connect(&m_trends, &ControllerTrends::controllersChanged, this, [this] {
+        listControllers();
+        refreshSoon();
+    });
 }
 
 void TrendsWindow::addPlot(const QString& title, const QString& unit) {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    // A short piece of each line, so that the dashes of the set-points show.
-    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
-    auto* time = new QDateTimeAxis;
-    time->setTitleText(QStringLiteral("Time"));
-    // Room for five times of day across the wide plot, three on the others.
-    time->setTickCount(m_plots.isEmpty() ? 5 : 3);
-    auto* value = new QValueAxis;
-    value->setTitleText(unit);
-    value->setLabelFormat(QStringLiteral("%g"));
-    chart->addAxis(time, Qt::AlignBottom);
-    chart->addAxis(value, Qt::AlignLeft);
-    connect(time, &QDateTimeAxis::rangeChanged, this, &TrendsWindow::zoomed);
-    m_plots.append({chart, time, value, nullptr});
+    // Room for five times of day across the wide plot, three on the others;
+    // the wide one tells the events.
+    m_plots.append(new TrendPlot(title, unit, m_plots.isEmpty() ? 5 : 3, m_plots.isEmpty()));
 }
 
 void TrendsWindow::addLine(const QString& name, QColor colour, bool setPoint, TrendValue value) {
-    QPen pen(colour, 2.0, setPoint ? Qt::DashLine : Qt::SolidLine);
-    m_lines.append({int(m_plots.size() - 1), name, value, pen, {}});
+    TrendPlot* plot = m_plots.last();
+    m_lines.append({m_plots.size() - 1, plot->lines().size(), value});
+    plot->addLine(name, QPen(colour, 2.0, setPoint ? Qt::DashLine : Qt::SolidLine));
 }
 
-QLineSeries* TrendsWindow::segment(Line& line, qsizetype index) {
-    while (line.segments.size() <= index) {
-        const Plot& plot = m_plots[line.plot];
-        auto* series = new QLineSeries;
-        series->setName(line.name);
-        series->setPen(line.pen);
-        plot.chart->addSeries(series);
-        series->attachAxis(plot.time);
-        series->attachAxis(plot.value);
-        // One legend entry per line, whatever its gaps.
-        if (!line.segments.isEmpty()) {
-            plot.chart->legend()->markers(series).first()->setVisible(false);
-        }
-        line.segments.append(series);
+// Rows first..last of the log are new (row 0 the newest); the oldest went
+// when it was full.
+void TrendsWindow::eventsAdded(const QModelIndex&, int first, int last) {
+    for (int row = last; row >= first; --row) {
+        const SessionEvent& event = m_events->at(row);
+        m_told.push_back({event.at.toMSecsSinceEpoch(), event.address, markOf(event)});
     }
-    return line.segments[index];
+    while (m_told.size() > std::size_t(m_events->rowCount())) {
+        m_told.pop_front();
+    }
+    refreshSoon();
 }
 
+// The controllers heard, by address; the main window's own is picked when
+// it shows another, the first when the one picked is not there.
+void TrendsWindow::listControllers() {
+    const std::uint8_t followed = m_trends.followed();
+    if (followed != m_followed && m_trends.find(followed)) {
+        m_picked = followed;
+    }
+    m_followed = followed;
+    const auto& controllers = m_trends.controllers();
+    if (!m_trends.find(m_picked) && !controllers.empty()) {
+        m_picked = controllers.begin()->first;
+    }
+    const QSignalBlocker quiet(m_picker);
+    m_picker->clear();
+    for (const auto& [address, controller] : controllers) {
+        QString text = address == 0 ? QStringLiteral("The recorded controller")
+                                    : QStringLiteral("Controller %1").arg(address);
+        if (!controller.model.isEmpty()) {
+            text += QStringLiteral(" · ") + controller.model;
+        }
+        if (!m_replay && address == followed) {
+            text += QStringLiteral(" (main window)");
+        }
+        m_picker->addItem(text, address);
+    }
+    m_picker->setCurrentIndex(m_picker->findData(m_picked));
+}
+
+void TrendsWindow::Controller_Combo_Activated(int index) {
+    m_picked = std::uint8_t(m_picker->itemData(index).toUInt());
+    refresh();
+}
+
+// A window closed waits until it is shown again.
 void TrendsWindow::refreshSoon() {
-    if (!m_refreshPending) {
+    if (isVisible() && !m_refreshPending) {
         m_refreshPending = true;
         QTimer::singleShot(0, this, &TrendsWindow::refresh);
     }
@@ -208,19 +260,22 @@ void TrendsWindow::resizeEvent(QResizeEvent* event) {
     refreshSoon(); // the plots have other widths now
 }
 
-// A drag across a plot (or a right click, which zooms out) set this span on
-// one plot: all of them show it, reduced anew.
-void TrendsWindow::zoomed(const QDateTime& from, const QDateTime& to) {
-    if (!m_settingRanges) {
-        m_zoom = {from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch()};
-        refreshSoon();
-    }
+void TrendsWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refreshSoon();
+}
+
+// A drag across a plot, or a right click, chose this span: all plots show
+// it, reduced anew.
+void TrendsWindow::zoomed(qint64 from, qint64 to) {
+    m_zoom = {from, to};
+    refreshSoon();
 }
 
 void TrendsWindow::Events_Command_Click() {
     if (!m_eventsWindow) {
         m_eventsWindow =
-            new EventsWindow(m_events.get(),
+            new EventsWindow(m_events,
                              QStringLiteral("Newest first: the events of %1 (the last %2 at most).")
                                  .arg(m_name)
                                  .arg(EventLog::kCapacity),
@@ -237,31 +292,21 @@ void TrendsWindow::WholeSpan_Command_Click() {
     refresh();
 }
 
-std::pair<qint64, qint64> TrendsWindow::span() const {
-    if (m_zoom) {
-        return *m_zoom;
-    }
-    const auto& samples = m_store.samples();
-    const qint64 last = samples.back().time;
-    return {std::min(samples.front().time, last - kShortestSpanMs), last};
-}
-
 void TrendsWindow::refresh() {
     m_refreshPending = false;
-    const auto& samples = m_store.samples();
-    if (samples.empty()) {
+    if (m_trends.empty()) {
         return;
     }
-    const auto [from, to] = span();
-    // Series attached to the axes below move them too: that is no zoom.
-    m_settingRanges = true;
+    const auto [from, to] = m_zoom.value_or(m_trends.wholeSpan());
+    static const std::deque<TrendSample> none;
+    const TrendStore* store = m_trends.find(m_picked);
+    const std::deque<TrendSample>& samples = store ? store->samples() : none;
     // Each line to its plot's width, then the plot's value range from what
     // falls into the span shown.
     QList<QList<QList<QPointF>>> reduced;
     QList<std::pair<double, double>> ranges(m_plots.size(), {INFINITY, -INFINITY});
     for (const Line& line : std::as_const(m_lines)) {
-        const Plot& plot = m_plots[line.plot];
-        const int columns = std::max(kFewestColumns, int(plot.chart->plotArea().width()));
+        const int columns = std::max(kFewestColumns, int(m_plots[line.plot]->plotArea().width()));
         reduced << reduceToColumns(samples, line.value, from, to, columns);
         auto& [low, high] = ranges[line.plot];
         for (const QList<QPointF>& stretch : std::as_const(reduced.last())) {
@@ -283,39 +328,31 @@ void TrendsWindow::refresh() {
         high += margin;
     }
     // What lies within a third of a pixel of a straight run is not drawn.
-    // A line that fills its pixel columns up and down is a band: smoothing
-    // its edges would cost much and show nothing.
-    QList<bool> dense(m_plots.size(), false);
     for (qsizetype l = 0; l < m_lines.size(); ++l) {
-        Line& line = m_lines[l];
+        const Line& line = m_lines[l];
         const auto [low, high] = ranges[line.plot];
         // Before the first layout no pixel is known: nothing goes.
-        const double pixels = m_plots[line.plot].chart->plotArea().height();
-        QList<QList<QPointF>>& stretches = reduced[l];
-        for (QList<QPointF>& stretch : stretches) {
+        const double pixels =
+            m_plots[line.plot]->isVisible() ? m_plots[line.plot]->plotArea().height() : 0;
+        for (QList<QPointF>& stretch : reduced[l]) {
             dropStraightRuns(stretch, pixels >= 1 ? (high - low) / pixels / 3 : 0);
         }
-        qsizetype points = 0;
-        for (qsizetype i = 0; i < std::max(stretches.size(), line.segments.size()); ++i) {
-            QLineSeries* series = segment(line, i);
-            series->replace(i < stretches.size() ? stretches[i] : QList<QPointF>());
-            points += series->count();
-            // A stretch of one sample between two gaps is a dot.
-            series->setPointsVisible(series->count() == 1);
+        m_plots[line.plot]->setStretches(line.index, std::move(reduced[l]));
+    }
+    // The marks of the controller's events and of the line's.
+    QList<TrendPlot::Mark> marks;
+    for (const Told& told : m_told) {
+        if ((told.address == 0 || told.address == m_picked) && told.time >= from &&
+            told.time <= to) {
+            marks << told.mark;
         }
-        dense[line.plot] =
-            dense[line.plot] || points > m_plots[line.plot].chart->plotArea().width();
     }
+    std::stable_sort(marks.begin(), marks.end(),
+                     [](const auto& a, const auto& b) { return a.time < b.time; });
     for (qsizetype i = 0; i < m_plots.size(); ++i) {
-        const Plot& plot = m_plots[i];
-        plot.time->setFormat(timeFormat(to - from));
-        plot.time->setRange(QDateTime::fromMSecsSinceEpoch(from),
-                            QDateTime::fromMSecsSinceEpoch(to));
-        plot.value->setRange(ranges[i].first, ranges[i].second);
-        plot.value->applyNiceNumbers();
-        plot.view->setRenderHint(QPainter::Antialiasing, !dense[i]);
+        m_plots[i]->setRanges(from, to, ranges[i].first, ranges[i].second);
+        m_plots[i]->setMarks(marks);
     }
-    m_settingRanges = false;
 }
 
 void TrendsWindow::SavePicture_Command_Click() {
@@ -364,9 +401,9 @@ TrendsWindow* TrendsWindow::openRecording(const QString& path, QWidget* parent) 
     if (!replay.note.isEmpty()) {
         notes += QStringLiteral(" %1: %2.").arg(QFileInfo(path).fileName(), replay.note);
     }
-    auto store = std::make_unique<TrendStore>(TrendStore::unbounded());
+    auto trends = std::make_unique<ControllerTrends>(ControllerTrends::Bounds::Whole);
     for (const StatusCsv::Row& row : replay.rows) {
-        store->append(row.msecs, row.values);
+        trends->append(row.address, row.model, row.msecs, row.values);
     }
     // The events beside the recording, if it has them, whole or not at all.
     std::unique_ptr<EventLog> events;
@@ -389,7 +426,7 @@ TrendsWindow* TrendsWindow::openRecording(const QString& path, QWidget* parent) 
                                     .arg(QDir::toNativeSeparators(eventsPath), told.error));
         }
     }
-    auto* window = new TrendsWindow(std::move(store), std::move(events), path, notes, parent);
+    auto* window = new TrendsWindow(std::move(trends), std::move(events), path, notes, parent);
     window->show();
     window->refresh();
     return window;

@@ -41,7 +41,7 @@ echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
 # Found by shlibdeps, and the two that it cannot see.
-for wanted in libqt6widgets6 libqt6serialport6 libqt6charts6 qt6-qpa-plugins fonts-noto-cjk; do
+for wanted in libqt6widgets6 libqt6serialport6 qt6-qpa-plugins fonts-noto-cjk; do
     [[ ", $depends," == *", $wanted "* || ", $depends," == *", $wanted,"* ]] ||
         fail "Depends lacks $wanted"
 done

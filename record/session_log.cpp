@@ -41,9 +41,7 @@ SessionLog::SessionLog(RecordingFiles::SinkFactory makeSink, qsizetype queueCapa
 
 void SessionLog::statusDecoded(const QDateTime& at, std::uint8_t address, const QString& model,
                                const display::StatusValues& values) {
-    if (address == m_followed) {
-        m_trends.append(at.toMSecsSinceEpoch(), values);
-    }
+    m_trends.append(address, model, at.toMSecsSinceEpoch(), values);
     if (address >= 1 && address <= StatusCsv::kLastAddress) {
         queue({RecordingFiles::Rows, StatusCsv::row(at, address, model, values), at.date(), address,
                model},
@@ -57,7 +55,6 @@ void SessionLog::statusDecoded(const QDateTime& at, std::uint8_t address, const 
         }
         lamps = values.lampCodes;
     }
-    emit statusAdded();
 }
 
 void SessionLog::addEvent(const SessionEvent& event) {

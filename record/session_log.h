@@ -6,9 +6,9 @@
 #pragma once
 
 #include "display/status_values.h"
+#include "record/controller_trends.h"
 #include "record/event_log.h"
 #include "record/recording_writer.h"
-#include "record/trend_store.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -32,8 +32,8 @@ public:
     void statusDecoded(const QDateTime& at, std::uint8_t address, const QString& model,
                        const brisco::display::StatusValues& values);
     void addEvent(const SessionEvent& event);
-    // The controller that the window follows: its replies go into the trend store.
-    void follow(std::uint8_t address) { m_followed = address; }
+    // The controller that the window follows: the trends window shows it first.
+    void follow(std::uint8_t address) { m_trends.follow(address); }
 
     // Records into path, which the operator agreed to replace, and the
     // events beside it, until stopped; false, with the reason, when a file
@@ -59,11 +59,10 @@ public:
     // "<name>-events.csv" beside "<name>.csv".
     static QString eventsPath(const QString& path) { return RecordingFiles::eventsPath(path); }
 
-    const TrendStore& trends() const { return m_trends; }
+    const ControllerTrends& trends() const { return m_trends; }
     EventLog* events() { return &m_events; }
 
 signals:
-    void statusAdded();
     void recordingChanged();
     // Once a recording has ended, for the operator: where it went, and why
     // it stopped early (a full or failing disk, or one that fell behind).
@@ -74,9 +73,8 @@ private:
     void queue(RecordingWriter::Line line, const QDateTime& at);
     void ended(const QString& error);
 
-    TrendStore m_trends;
+    ControllerTrends m_trends;
     EventLog m_events;
-    std::uint8_t m_followed = 1;
     // Each controller's lamps in its last reply, by address; off before the first.
     std::array<std::array<int, brisco::display::kLampCount>, StatusCsv::kLastAddress + 1> m_lamps{};
     RecordingFiles::SinkFactory m_makeSink;

@@ -6,6 +6,9 @@
 
 namespace {
 
+// A step of so many tolerances cannot be straightened away.
+constexpr double kBandStep = 3;
+
 // The lowest and highest value of one column, each with its sample's
 // place, which orders them (two samples may share a millisecond).
 class Column {
@@ -60,14 +63,12 @@ QList<QList<QPointF>> reduceToColumns(const std::deque<TrendSample>& samples, Tr
     QList<QPointF> points;
     Column column;
     qint64 columnNo = LLONG_MIN;
+    qint64 brokenIn = LLONG_MIN; // the column where the line broke last
+    bool gap = false;            // since the last sample taken
     for (auto sample = first; sample != last; ++sample) {
         const std::optional<double> y = value(*sample);
+        gap = gap || sample->afterGap || !y;
         if (!y) {
-            column.flushTo(points);
-            if (!points.isEmpty()) {
-                stretches << std::exchange(points, {});
-            }
-            columnNo = LLONG_MIN;
             continue;
         }
         // Before and after the span each sample is a column of its own.
@@ -75,6 +76,17 @@ QList<QList<QPointF>> reduceToColumns(const std::deque<TrendSample>& samples, Tr
         const qint64 no = t < from ? -1 - (from - t)
                           : t > to ? columns + (t - to)
                                    : std::min<qint64>((t - from) * columns / span, columns - 1);
+        // Once per column at most: a second gap in it is narrower than a
+        // pixel, and a sensor that flaps costs no more than a column's worth.
+        if (gap && no != brokenIn) {
+            column.flushTo(points);
+            columnNo = LLONG_MIN;
+            if (!points.isEmpty()) {
+                stretches << std::exchange(points, {});
+                brokenIn = no;
+            }
+        }
+        gap = false;
         if (no != columnNo) {
             column.flushTo(points);
             columnNo = no;
@@ -90,6 +102,14 @@ QList<QList<QPointF>> reduceToColumns(const std::deque<TrendSample>& samples, Tr
 
 void dropStraightRuns(QList<QPointF>& stretch, double tolerance) {
     if (stretch.size() < 3) {
+        return;
+    }
+    // A band: few points would go, at a cost that grows with the square of them.
+    qsizetype steep = 0;
+    for (qsizetype i = 1; i < stretch.size(); ++i) {
+        steep += std::abs(stretch[i].y() - stretch[i - 1].y()) > kBandStep * tolerance;
+    }
+    if (steep > stretch.size() / 2) {
         return;
     }
     QList<bool> keep(stretch.size(), false);

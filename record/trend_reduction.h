@@ -18,13 +18,17 @@
 using TrendValue = std::optional<double> (*)(const TrendSample&);
 
 // The samples from `from` to `to` (milliseconds since the epoch) in `columns`
-// columns, as stretches of points (x the time): a sample without a value
-// ends a stretch. The sample just before `from` and the one just after `to`
-// come along, so that the line runs to the plot's edges.
+// columns, as stretches of points (x the time): a sample without a value, or
+// a gap in the replies, ends a stretch, once per column at most, so that
+// there are never more stretches than columns and two. The sample just
+// before `from` and the one just after `to` come along, so that the line
+// runs to the plot's edges.
 QList<QList<QPointF>> reduceToColumns(const std::deque<TrendSample>& samples, TrendValue value,
                                       qint64 from, qint64 to, int columns);
 
 // Drops the points whose value lies within tolerance of the straight line
 // through the points kept on either side (Ramer, Douglas and Peucker, by
 // value): every point further off than that stays, the first and last too.
+// A stretch that jumps by more than three tolerances at most of its steps is
+// a band, drawn column by column: it stays whole.
 void dropStraightRuns(QList<QPointF>& stretch, double tolerance);

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Figures: bytes per second through the frame scan, the cost of one tick that
 # decodes a status reply (also while recording, to a normal disk and to one
-# that takes 500 ms a write), the redraw of the trends window, the replay of
-# a day's recording, the bus against brisco-sim (the scan of 20 addresses, how
-# often a row is refreshed with 3 and with 20 controllers, the tick with the
-# bus window open), the agent's metrics with 60 controllers (render, publish
-# and GET /metrics), and, of the running program under a virtual
-# display, the time from start to the shown main window, resident memory when
-# idle and CPU use over 30 s of idle ticking.
+# that takes 500 ms a write), the redraw of the trends window (jumping
+# values, a sensor that flaps, event marks) and its memory with one and with
+# twenty controllers, the replay of a day's recording, the bus against
+# brisco-sim (the scan of 20 addresses, how often a row is refreshed with 3
+# and with 20 controllers, the tick with the bus window open), the agent's
+# metrics with 60 controllers (render, publish and GET /metrics), a line
+# through ser2net, and, of the running program under a virtual display, the
+# time from start to the shown main window, resident memory when idle and
+# CPU use over 30 s of idle ticking.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The alarms of these runs stay off the desktop's notifications.
@@ -15,10 +17,14 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 build=${BUILD_DIR:-build}
 idle_seconds=${IDLE_SECONDS:-30}
 if [ "${1:-}" != --inside-display ]; then
-    cmake --build "$build" --target brisco bench_scan bench_tick bench_replay bench_bus \
+    cmake --build "$build" --target brisco bench_scan bench_tick bench_trends bench_replay bench_bus \
         bench_metrics bench_network >/dev/null
     "$build/bin/bench_scan"
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_tick" 2>/dev/null
+    QT_QPA_PLATFORM=offscreen "$build/bin/bench_trends" redraw 2>/dev/null
+    for controllers in 1 20; do
+        QT_QPA_PLATFORM=offscreen "$build/bin/bench_trends" memory "$controllers" 2>/dev/null
+    done
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_replay" 2>/dev/null
     QT_QPA_PLATFORM=offscreen "$build/bin/bench_bus" "${BUS_SECONDS:-60}" 2>/dev/null
     "$build/bin/bench_metrics"

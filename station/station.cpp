@@ -152,6 +152,7 @@ void Station::logWrite(const protocol::Frame& frame) {
     };
     if (std::optional<SessionEvent> event = describeWrite(frame, text, checked)) {
         event->at = QDateTime::currentDateTime();
+        event->address = frame[1];
         m_log->addEvent(*event);
     }
 }

@@ -1,13 +1,11 @@
 // Cost of one poll tick that decodes a status reply, against the 250 ms
 // tick: on its own, while recording to a file with the trends window open,
-// and while recording to a disk that takes 500 ms for every write. Then the
-// cost of one redraw of the trends window over an hour of replies, with
-// values that move smoothly and with values that jump, and the resident
-// memory after an hour of replies with the trends window open.
+// and while recording to a disk that takes 500 ms for every write, and the
+// resident memory after an hour of replies with the trends window open. The
+// redraw of the trends window is bench_trends'.
 #include "form_fixture.h"
 
 #include "app/link_line.h"
-#include "app/trends_window.h"
 #include "record/session_log.h"
 
 #include <QElapsedTimer>
@@ -16,7 +14,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -100,40 +97,6 @@ void report(const char* what, std::vector<qint64> costs) {
                 median, p99, median / 2.5);
 }
 
-// One redraw of a trends window over an hour of replies, one a second: the
-// series and axes refreshed, then the window painted.
-void redraws(const char* what, double (*value)(int)) {
-    TrendStore store;
-    brisco::display::StatusValues values;
-    for (int i = 0; i < 3600; ++i) {
-        values.innerTemp = value(i);
-        values.outerTemp = value(i + 7) - 3;
-        values.controlTemp = value(i + 13) + 1;
-        values.tecCurrent = std::abs(value(i + 3)) / 4;
-        values.dcVoltage = 48 + value(i + 5) / 10;
-        values.innerFanReading = int(1500 + 20 * value(i + 11));
-        values.outerFanReading = int(2000 + 20 * value(i + 17));
-        store.append(qint64(i) * 1000, values);
-    }
-    TrendsWindow window(store);
-    window.resize(1280, 900);
-    window.show();
-    QCoreApplication::processEvents();
-    std::vector<qint64> costs;
-    std::vector<qint64> refreshes;
-    for (int i = 0; i < 60; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        window.refresh();
-        refreshes.push_back(timer.nsecsElapsed());
-        // Painted whole, as the screen gets it.
-        window.grab();
-        costs.push_back(timer.nsecsElapsed());
-    }
-    report(what, costs);
-    report("  of which the refresh of the series and axes", refreshes);
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -158,7 +121,7 @@ int main(int argc, char* argv[]) {
         std::printf("resident memory with the trends window open: %.1f MB before, %.1f MB after "
                     "%d replies (%zu samples kept)\n",
                     before, residentMegabytes(), kTicks,
-                    f.form->sessionLog()->trends().samples().size());
+                    f.form->sessionLog()->trends().find(1)->samples().size());
         f.form->sessionLog()->stopRecordingAndWait();
     }
     {
@@ -182,9 +145,5 @@ int main(int argc, char* argv[]) {
                     static_cast<long long>(mostWaiting), static_cast<long long>(log->rowsWritten()),
                     kSlowTicks, timer.elapsed() / 1000.0);
     }
-    redraws("trends window redraw, an hour of smooth values",
-            [](int i) { return 25 + 5 * std::sin(i / 300.0); });
-    redraws("trends window redraw, an hour of jumping values",
-            [](int i) { return 25 + 10 * (((i * 7919) % 101) / 50.0 - 1); });
     return 0;
 }

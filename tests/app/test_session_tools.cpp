@@ -3,6 +3,7 @@
 #include "form_fixture.h"
 
 #include "app/link_line.h"
+#include "app/trend_plot.h"
 #include "app/trends_window.h"
 #include "record/event_csv.h"
 #include "record/session_log.h"
@@ -11,10 +12,7 @@
 
 #include <QAbstractItemView>
 #include <QAccessibleTableInterface>
-#include <QChartView>
-#include <QDateTimeAxis>
 #include <QLabel>
-#include <QLineSeries>
 #include <QTimeZone>
 
 using namespace brisco;
@@ -24,13 +22,14 @@ namespace {
 // The values of each stretch of a plotted line, in the window that has it.
 QList<QList<qreal>> stretches(const QWidget* window, const QString& name) {
     QList<QList<qreal>> found;
-    for (const QChartView* view : window->findChildren<QChartView*>()) {
-        for (QAbstractSeries* series : view->chart()->series()) {
-            auto* line = static_cast<QLineSeries*>(series);
-            if (line->name() == name && line->count() > 0) {
-                found.append(QList<qreal>());
-                for (const QPointF& point : line->points()) {
-                    found.last() << point.y();
+    for (const TrendPlot* plot : window->findChildren<TrendPlot*>()) {
+        for (const TrendPlot::Line& line : plot->lines()) {
+            if (line.name == name) {
+                for (const QList<QPointF>& stretch : line.stretches) {
+                    found.append(QList<qreal>());
+                    for (const QPointF& point : stretch) {
+                        found.last() << point.y();
+                    }
                 }
             }
         }
@@ -128,9 +127,7 @@ private slots:
         const QDateTime later = QDateTime::currentDateTime().addSecs(600);
         f.form->sessionLog()->statusDecoded(later, 1, {}, display::StatusValues{});
         QCoreApplication::processEvents();
-        const auto* time = static_cast<QDateTimeAxis*>(
-            trends->findChild<QChartView*>()->chart()->axes(Qt::Horizontal).constFirst());
-        QCOMPARE(time->max(), later);
+        QCOMPARE(trends->findChild<TrendPlot*>()->timeSpan().second, later.toMSecsSinceEpoch());
         f.form->close();
         QVERIFY(!trends->isVisible());
     }
