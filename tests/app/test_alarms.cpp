@@ -2,6 +2,7 @@
 // reaches the desktop, the bus window, the link line and a screen reader.
 #include "form_fixture.h"
 #include "hearing.h"
+#include "private_bus.h"
 
 #include "app/alarm_reporter.h"
 #include "bus/bus_model.h"
@@ -10,15 +11,10 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QLabel>
-#include <QProcess>
 #include <QTableView>
 
-#include <sys/prctl.h>
-
-#include <csignal>
-
-const QString kService = QStringLiteral("org.freedesktop.Notifications");
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kService = PrivateBus::kService;
+const QString kPath = PrivateBus::kPath;
 
 // Controllers 1, 3 and 7 answer every request: their device information
 // ("TEC-7"), and status replies with alarm bytes (offsets 22 to 24) of the
@@ -56,8 +52,7 @@ class TestAlarms : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
-    QTemporaryDir m_folder;
-    QProcess m_daemon;
+    PrivateBus m_bus;
     QStringList m_calls;
     QString m_mode;
     QList<QDBusMessage> m_held;
@@ -91,29 +86,7 @@ public slots:
     QStringList GetCapabilities() { return {QStringLiteral("body")}; }
 
 private slots:
-    // The bus ends with the test however it ends.
-    void initTestCase() {
-        QFile config(m_folder.filePath("bus.conf"));
-        QVERIFY(config.open(QIODevice::WriteOnly) &&
-                config.write(
-                    "<busconfig><type>session</type><listen>unix:dir=" + m_folder.path().toUtf8() +
-                    "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
-                    "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>"));
-        config.close();
-        m_daemon.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        m_daemon.start("dbus-daemon", {"--config-file=" + config.fileName(), "--print-address",
-                                       "--nofork", "--nopidfile"});
-        QVERIFY(m_daemon.waitForReadyRead(10000));
-        const QByteArray address = m_daemon.readLine().trimmed();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        QDBusConnection service = QDBusConnection::connectToBus(QString(address), "service");
-        QVERIFY(service.registerObject(kPath, this, QDBusConnection::ExportAllSlots));
-        QVERIFY(service.registerService(kService) && QDBusConnection::sessionBus().isConnected());
-    }
-    void cleanupTestCase() {
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
+    void initTestCase() { QVERIFY(m_bus.start(this)); }
 
     // One notification per lamp that turns red, never one per poll; the
     // service answers, fails, holds its answers until "release" or is absent;
