@@ -2,8 +2,10 @@
 """Plants each fault of scripts/mutants.txt, one at a time, in a scratch copy
 of the working tree, rebuilds, runs the tests and says whether they caught it.
 
-Usage: scripts/mutants.py [--keep] [--list FILE] [--tree DIR] [--matrix FILE] [PATTERN]
+Usage: scripts/mutants.py [--keep] [--list FILE] [--tree DIR] [--matrix FILE] [--tests REGEX] [PATTERN]
   PATTERN   only the faults whose line contains it
+  --tests   run only the tests whose name matches REGEX (a quicker first look;
+            the whole suite is the judge)
   --list    another list of faults (default scripts/mutants.txt)
   --tree    plant them in a copy of another checkout (default this one)
   --matrix  write which test functions (and data rows) failed for each fault to FILE
@@ -46,12 +48,12 @@ def run(command, cwd, log):
         return subprocess.run(command, cwd=cwd, stdout=out, stderr=subprocess.STDOUT).returncode
 
 
-def option(name, default):
+def option(name, default, path=True):
     if name in sys.argv:
         at = sys.argv.index(name)
         value = sys.argv[at + 1]
         del sys.argv[at:at + 2]
-        return os.path.abspath(value)
+        return os.path.abspath(value) if path else value
     return default
 
 
@@ -59,7 +61,9 @@ def main():
     listing = option("--list", os.path.join(ROOT, "scripts", "mutants.txt"))
     tree = option("--tree", ROOT)
     matrix = option("--matrix", None)
+    tests = option("--tests", None, path=False)
     keep = "--keep" in sys.argv
+    ctest = CTEST + (["-R", tests] if tests else [])
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     pattern = args[0] if args else ""
     scratch = tempfile.mkdtemp(prefix="brisco-mutants-")
@@ -75,7 +79,7 @@ def main():
     if run(["cmake", "--preset", "default"], scratch, log) or \
             run(["cmake", "--build", "--preset", "default"], scratch, log):
         sys.exit("mutants: the unchanged copy does not build")
-    if run(CTEST, scratch, log):
+    if run(ctest, scratch, log):
         sys.exit("mutants: the tests fail on the unchanged copy")
 
     caught, total, problems = 0, 0, []
@@ -98,7 +102,7 @@ def main():
         if run(["cmake", "--build", "--preset", "default"], scratch, log):
             problems.append(f"line {number}: the fault does not build")
             verdict = "?"
-        elif run(CTEST + ["--output-on-failure"], scratch, log):
+        elif run(ctest + ["--output-on-failure"], scratch, log):
             caught += 1
             verdict = "caught"
             if matrix:
