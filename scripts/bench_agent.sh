@@ -8,14 +8,8 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 seconds=${AGENT_SECONDS:-60}
 cmake --build "$build" --target brisco-agent brisco-sim idle_timer >/dev/null
-scratch=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
+# A scratch folder, and what is started stopped on the way out.
+. tests/e2e/script_common.sh
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 rss() { awk '/VmRSS/ { print $2 }' "/proc/$1/status"; }

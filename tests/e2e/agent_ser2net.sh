@@ -10,34 +10,8 @@
 # Usage: tests/e2e/agent_ser2net.sh BIN_DIR
 set -euo pipefail
 bin=$1
-scratch=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$scratch"/*.log; do echo "--- $log" >&2; tail -20 "$log" >&2; done
-    exit 1
-}
-for tool in ser2net curl python3; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (make test installs it)"
-done
-free_port() {
-    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-within() {
-    local seconds=$1
-    shift
-    for ((i = 0; i < seconds * 5; i++)); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
+. "$(dirname "$0")/script_common.sh"
+need ser2net curl python3
 
 "$bin/brisco-sim" --bus 1,3,7 --seed 5 --link "$scratch/tty" >"$scratch/sim.out" 2>"$scratch/sim.log" &
 pids+=($!)
