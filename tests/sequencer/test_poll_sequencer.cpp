@@ -62,26 +62,19 @@ private slots:
     void tickCounterWrapKeepsTheRhythm() {
         Harness h;
         h.texts["TextBox1"] = "TEC";
-        QList<int> polls;
-        for (int i = 0; i < 32012; ++i) {
-            const QByteArray written = h.tick();
-            if (h.ticks > 31980) {
-                QVERIFY(written.isEmpty() || written == kPoll1);
-                if (!written.isEmpty()) {
-                    polls << h.ticks;
-                }
-            }
+        h.writes(31980);
+        QStringList polls;
+        for (int tick = 31984; tick <= 32012; tick += 4) {
+            polls << QStringLiteral("%1: 05 01 0F 00 15").arg(tick);
         }
-        QCOMPARE(polls, (QList<int>{31984, 31988, 31992, 31996, 32000, 32004, 32008, 32012}));
+        QCOMPARE(h.writes(32), polls);
     }
 
     void addressReplyMovesLaterRequests() {
         Harness h;
         h.tick(hex("06 00 0F 01 01 05 1C"));
         QCOMPARE(h.sequencer.address(), 5);
-        QCOMPARE(h.tick(), hex("05 05 0F 02 1B"));
-        QCOMPARE(h.tick(), QByteArray());
-        QCOMPARE(h.tick(), hex("05 05 0F 00 19"));
+        QCOMPARE(h.writes(3), (QStringList{"2: 05 05 0F 02 1B", "4: 05 05 0F 00 19"}));
         // A reply for the old address is now someone else's.
         h.tick(statusReply({}, 1));
         QCOMPARE(h.decoded.size(), 1);
@@ -334,25 +327,26 @@ private slots:
         QCOMPARE(h.messages.join(u' '), message);
     }
 
+    // Sent in the next command slot or refused, the request is consumed.
     void valueThatDoesNotFitIsNotSent_data() {
         QTest::addColumn<QByteArray>("box");
         QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("frame"); // empty: refused with a message
-        QTest::newRow("address 20")
-            << QByteArray("AddrText1") << "20" << hex("05 01 1E 1C 01 14 55");
-        QTest::newRow("address 2.5 to even")
-            << QByteArray("AddrText1") << "2.5" << hex("05 01 1E 1C 01 02 43");
-        QTest::newRow("address 21") << QByteArray("AddrText1") << "21" << QByteArray();
-        QTest::newRow("analog 88") << QByteArray("SetupT_Text") << "88" << QByteArray();
-        QTest::newRow("analog empty")
-            << QByteArray("SetupT_Text") << "" << hex("05 01 1E 32 01 50 A7");
-        QTest::newRow("analog 87.5")
-            << QByteArray("SetupT_Text") << "87.5" << hex("05 01 1E 32 01 FF 56");
+        QTest::addColumn<QString>("frame"); // empty: refused
+        const auto row = [](const char* name, const char* box, const char* value,
+                            const char* frame) {
+            QTest::newRow(name) << QByteArray(box) << QString(value) << QString(frame);
+        };
+        row("address 20", "AddrText1", "20", "05 01 1E 1C 01 14 55");
+        row("address 2.5 to even", "AddrText1", "2.5", "05 01 1E 1C 01 02 43");
+        row("address 21", "AddrText1", "21", "");
+        row("analog 88", "SetupT_Text", "88", "");
+        row("analog empty", "SetupT_Text", "", "05 01 1E 32 01 50 A7");
+        row("analog 87.5", "SetupT_Text", "87.5", "05 01 1E 32 01 FF 56");
     }
     void valueThatDoesNotFitIsNotSent() {
         QFETCH(QByteArray, box);
         QFETCH(QString, value);
-        QFETCH(QByteArray, frame);
+        QFETCH(QString, frame);
         Harness h;
         h.texts["TextBox1"] = "TEC";
         h.texts[box] = value;
@@ -361,12 +355,9 @@ private slots:
         } else {
             h.sequencer.requestAnalogWrite();
         }
-        h.tick();
-        QCOMPARE(h.tick(), frame);
+        const QStringList polls{"4: 05 01 0F 00 15", "8: 05 01 0F 00 15"};
+        QCOMPARE(h.writes(8), frame.isEmpty() ? polls : QStringList{"2: " + frame} + polls);
         QCOMPARE(h.messages, frame.isEmpty() ? QStringList{"Data error！"} : QStringList{});
-        // The request was consumed either way: the next slot is empty.
-        h.writes(3);
-        QCOMPARE(h.tick(), QByteArray());
     }
 };
 
