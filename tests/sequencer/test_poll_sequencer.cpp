@@ -95,9 +95,7 @@ private slots:
         QFETCH(bool, pollSent);
         Harness h;
         // The head of a device-information reply of 116 bytes: the scan waits.
-        QByteArray partial = hex("06 01 0F 02 6E");
-        partial.append(unread - 5, 'x');
-        h.tick(partial);
+        h.tick(hex("06 01 0F 02 6E") + QByteArray(unread - 5, 'x'));
         QCOMPARE(h.tick() == kInfoQuery1, querySent);
         h.tick();
         QCOMPARE(h.tick() == kPoll1, pollSent);
@@ -109,12 +107,9 @@ private slots:
     void stalledWaitIsGivenUp() {
         Harness h;
         h.texts["TextBox1"] = "TEC";
-        QByteArray stuck = hex("06 01 0F 02 78");
-        stuck.append(80, 'x');
-        h.tick(stuck);
+        h.tick(hex("06 01 0F 02 78") + QByteArray(80, 'x'));
         QCOMPARE(h.writes(7), QStringList{}); // held by the backlog
-        const QByteArray reply = statusReply({{5, 65}});
-        h.tick(reply); // a byte came: the wait starts again
+        h.tick(statusReply({{5, 65}}));       // a byte came: the wait starts again
         QCOMPARE(h.writes(8), QStringList{});
         QVERIFY(h.decoded.isEmpty());
         h.tick();
@@ -153,11 +148,8 @@ private slots:
         h.tick(input);
         h.writes(3);
         const LinkCounters& c = h.sequencer.counters();
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
-                     .arg(c.statusFrameNo)
-                     .arg(c.checksumErrors)
-                     .arg(c.refusals)
-                     .arg(c.ticksSinceStatus),
+        QCOMPARE(QString::asprintf("%lld %lld %lld %lld", c.statusFrameNo, c.checksumErrors,
+                                   c.refusals, c.ticksSinceStatus),
                  counted);
     }
 
@@ -174,9 +166,8 @@ private slots:
                                            "6: 05 01 1E 1C 01 03 44", "8: 05 01 0F 00 15"}));
         // The analog write and the factory query wait for the model.
         QCOMPARE(h.writes(4), (QStringList{"10: 05 01 0F 02 17", "12: 05 01 0F 00 15"}));
-        const QByteArray info = deviceInfoReply("TEC-48/1.0/VA2.1/");
         h.texts["TextBox1"] = "TEC-48";
-        h.tick(info);
+        h.tick(deviceInfoReply("TEC-48/1.0/VA2.1/"));
         QCOMPARE(h.decoded, QList<ReplyKind>{ReplyKind::DeviceInfo});
         QCOMPARE(h.writes(7), (QStringList{"14: 05 01 1E 32 01 82 D9", "16: 05 01 0F 00 15",
                                            "18: 05 01 0F 03 18", "20: 05 01 0F 00 15"}));
