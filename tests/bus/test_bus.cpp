@@ -145,35 +145,33 @@ private slots:
         QTest::addColumn<QStringList>("rows"); // address|model|board|software
         QTest::addColumn<int>("foreign");
         QTest::addColumn<int>("checksumErrors");
+        const auto row = [](const char* name, const Feeds& feeds, const QStringList& rows,
+                            int foreign, int checksumErrors) {
+            QTest::newRow(name) << feeds << rows << foreign << checksumErrors;
+        };
         const QByteArray three = deviceInfoReply("TEC-24/1.1/VA2.3/", 3);
         const QStringList rowThree{"3|TEC-24|1.1|VA2.3"};
-        QTest::newRow("1, 3 and 7")
-            << Feeds{{2, deviceInfoReply("TEC-48/1.0/VA2.1/", 1)},
-                     {6, three},
-                     {14, deviceInfoReply("TEC-60/2.0/VB1.0/", 7)}}
-            << QStringList{"1|TEC-48|1.0|VA2.1", "3|TEC-24|1.1|VA2.3", "7|TEC-60|2.0|VB1.0"} << 0
-            << 0;
-        QTest::newRow("in two pieces, the last on the second tick")
-            << Feeds{{6, three.left(9)}, {7, three.mid(9)}} << rowThree << 0 << 0;
-        QTest::newRow("a tick too late") << Feeds{{8, three}} << QStringList() << 1 << 0;
-        QTest::newRow("too late, in two pieces, the first 2 s after the request")
-            << Feeds{{13, three.left(9)}, {14, three.mid(9)}} << QStringList() << 1 << 0;
-        QTest::newRow("too late, the first piece later still")
-            << Feeds{{14, three.left(9)}, {15, three.mid(9)}} << QStringList() << 0 << 0;
-        QTest::newRow("from 7 while 3 is awaited")
-            << Feeds{{6, deviceInfoReply("TEC-60/2.0/VB1.0/", 7)}} << QStringList() << 1 << 0;
+        row("1, 3 and 7",
+            {{2, deviceInfoReply("TEC-48/1.0/VA2.1/", 1)},
+             {6, three},
+             {14, deviceInfoReply("TEC-60/2.0/VB1.0/", 7)}},
+            {"1|TEC-48|1.0|VA2.1", "3|TEC-24|1.1|VA2.3", "7|TEC-60|2.0|VB1.0"}, 0, 0);
+        row("in two pieces, the last on the second tick", {{6, three.left(9)}, {7, three.mid(9)}},
+            rowThree, 0, 0);
+        row("a tick too late", {{8, three}}, {}, 1, 0);
+        row("too late, in two pieces, the first 2 s after the request",
+            {{13, three.left(9)}, {14, three.mid(9)}}, {}, 1, 0);
+        row("too late, the first piece later still", {{14, three.left(9)}, {15, three.mid(9)}}, {},
+            0, 0);
+        row("from 7 while 3 is awaited", {{6, deviceInfoReply("TEC-60/2.0/VB1.0/", 7)}}, {}, 1, 0);
         // TEC-24/1.1/VA2.3/ and TEC-60/2.0/VB1.0/ from 3 at once, the bits ORed.
-        QTest::newRow("two controllers at 3 collide")
-            << Feeds{{6,
-                      hex("06 03 0F 02 11 54 45 43 2D 36 34 2F 33 2E 31 2F 56 43 33 2E 33 2F FF")}}
-            << QStringList() << 0 << 1;
-        QTest::newRow("corrupted checksum")
-            << Feeds{{6, three.chopped(1) + char(three.back() ^ 0x40)}} << QStringList() << 0 << 1;
-        QTest::newRow("answered twice") << Feeds{{6, three}, {7, three}} << rowThree << 1 << 0;
-        QTest::newRow("from the broadcast address")
-            << Feeds{{2, deviceInfoReply("TEC-48/1.0/VA2.1/", 0)}} << QStringList() << 0 << 0;
-        QTest::newRow("text without separators")
-            << Feeds{{6, deviceInfoReply("TEC-24 1.1", 3)}} << QStringList() << 0 << 0;
+        row("two controllers at 3 collide",
+            {{6, hex("06 03 0F 02 11 54 45 43 2D 36 34 2F 33 2E 31 2F 56 43 33 2E 33 2F FF")}}, {},
+            0, 1);
+        row("corrupted checksum", {{6, three.chopped(1) + char(three.back() ^ 0x40)}}, {}, 0, 1);
+        row("answered twice", {{6, three}, {7, three}}, rowThree, 1, 0);
+        row("from the broadcast address", {{2, deviceInfoReply("TEC-48/1.0/VA2.1/", 0)}}, {}, 0, 0);
+        row("text without separators", {{6, deviceInfoReply("TEC-24 1.1", 3)}}, {}, 0, 0);
     }
     void scanRows() {
         QFETCH(Feeds, feeds);

@@ -97,28 +97,26 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<int>("control");
-        QTest::newRow("ser2net's opening") << kSer2net << QByteArray() << kAnswer << 1;
-        QTest::newRow("0xFF doubled; commands ignored")
-            << hex("06 FF FF 0F FF F1 FF FF FF FF FF F9 41 FF F2 42") << hex("06 FF 0F FF FF 41 42")
-            << QByteArray() << 0;
+        const auto row = [](const char* name, const QByteArray& input, const QByteArray& data,
+                            const QByteArray& answer = {}, int control = 0) {
+            QTest::newRow(name) << input << data << answer << control;
+        };
+        row("ser2net's opening", kSer2net, {}, kAnswer, 1);
+        row("0xFF doubled; commands ignored",
+            hex("06 FF FF 0F FF F1 FF FF FF FF FF F9 41 FF F2 42"), hex("06 FF 0F FF FF 41 42"));
         // The odd one out makes a command of 'A'.
-        QTest::newRow("a flood of 0xFF")
-            << QByteArray(1001, '\xFF') + 'A' << QByteArray(500, '\xFF') << QByteArray() << 0;
+        row("a flood of 0xFF", QByteArray(1001, '\xFF') + 'A', QByteArray(500, '\xFF'));
         // 0xFF and SB as option bytes are options, not commands.
-        QTest::newRow("other options refused")
-            << hex("FF FB 18 FF FD 1F FF FB FF FA 41 FF FD FF 42") << hex("FA 41 42")
-            << hex("FF FE 18 FF FC 1F FF FE FF FF FC FF") << 0;
-        QTest::newRow("subnegotiations left out, cut short by a command or another")
-            << hex("FF FA 2C 65 00 00 25 80 FF F0 FF FA 2C 6B FF FF 41 FF F0 42 "
-                   "FF FA 2C 65 00 FF FD 18 43 FF FA 18 01 FF FA 2C 6B 00 FF F0 44")
-            << hex("42 43 44") << hex("FF FC 18") << 0;
-        QTest::newRow("a subnegotiation far too long")
-            << hex("FF FA 2C") + QByteArray(17000, 'x') + hex("FF F0 41") << hex("41")
-            << QByteArray() << 0;
-        QTest::newRow("compression never agreed")
-            << hex("FF FA 56 FF F0 41 42") << hex("41 42") << QByteArray() << 0;
-        QTest::newRow("COM port control refused")
-            << hex("FF FE 2C 41") << hex("41") << QByteArray() << 2;
+        row("other options refused", hex("FF FB 18 FF FD 1F FF FB FF FA 41 FF FD FF 42"),
+            hex("FA 41 42"), hex("FF FE 18 FF FC 1F FF FE FF FF FC FF"));
+        row("subnegotiations left out, cut short by a command or another",
+            hex("FF FA 2C 65 00 00 25 80 FF F0 FF FA 2C 6B FF FF 41 FF F0 42 "
+                "FF FA 2C 65 00 FF FD 18 43 FF FA 18 01 FF FA 2C 6B 00 FF F0 44"),
+            hex("42 43 44"), hex("FF FC 18"));
+        row("a subnegotiation far too long",
+            hex("FF FA 2C") + QByteArray(17000, 'x') + hex("FF F0 41"), hex("41"));
+        row("compression never agreed", hex("FF FA 56 FF F0 41 42"), hex("41 42"));
+        row("COM port control refused", hex("FF FE 2C 41"), hex("41"), {}, 2);
     }
     void telnetStreams() {
         QFETCH(QByteArray, input);

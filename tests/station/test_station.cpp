@@ -47,10 +47,8 @@ struct Line {
             QCOMPARE(hexOf(frame.left(1) + frame.mid(2, 1)), "05 0F");
             const int address = frame[1];
             const bool info = frame[3] == 2;
-            requests << QStringLiteral("%1:%2:%3")
-                            .arg(ticks)
-                            .arg(address)
-                            .arg(info ? QStringLiteral("info") : QStringLiteral("status"));
+            requests
+                << QStringLiteral("%1:%2:%3").arg(ticks).arg(address).arg(info ? "info" : "status");
             if (powered.contains(address)) {
                 port->feed(info ? deviceInfoReply("TEC-48/1.0/VA2.1/", address)
                                 : statusReply({}, address));
@@ -70,10 +68,8 @@ struct Line {
 };
 
 QList<int> range(int first, int last) {
-    QList<int> all;
-    for (int address = first; address <= last; ++address) {
-        all << address;
-    }
+    QList<int> all(last - first + 1);
+    std::iota(all.begin(), all.end(), first);
     return all;
 }
 
