@@ -138,6 +138,8 @@ struct FormFixture {
     //   feed HEX | status OFFSET=VALUE ... | info TEXT | locale NAME
     //   set BOX [TEXT] | type BOX TEXT | key WIDGET KEY | click BUTTON
     //   show (the main window) | activate WINDOW | close WINDOW | focus WIDGET
+    //   press WIDGET   clicked through its window, no message box between press and release
+    //   focused WIDGET the focus of its window is there
     //   wrote HEX      the next block written since the last look
     //   quiet          nothing more was written
     //   port N (the one open, 0: none) | opens N (calls so far) | waiting N (bytes unread)
@@ -177,6 +179,15 @@ struct FormFixture {
                 show();
             } else if (command == "focus") {
                 find(rest)->setFocus();
+            } else if (command == "press") {
+                QWidget* target = find(rest);
+                const QPoint at = target->mapTo(target->window(), target->rect().center());
+                QTest::mousePress(target->window()->windowHandle(), Qt::LeftButton, {}, at);
+                QCoreApplication::processEvents(); // whatever the loop does in between
+                QCOMPARE(messages.texts.mid(checkedMessages), QStringList());
+                QTest::mouseRelease(target->window()->windowHandle(), Qt::LeftButton, {}, at);
+            } else if (command == "focused") {
+                QCOMPARE(find(rest)->window()->focusWidget(), find(rest));
             } else if (command == "activate") {
                 window(rest)->activateWindow();
                 QVERIFY(QTest::qWaitForWindowActive(window(rest)));

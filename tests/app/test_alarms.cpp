@@ -13,9 +13,6 @@
 #include <QLabel>
 #include <QTableView>
 
-const QString kService = PrivateBus::kService;
-const QString kPath = PrivateBus::kPath;
-
 // Controllers 1, 3 and 7 answer every request: their device information
 // ("TEC-7"), and status replies with alarm bytes (offsets 22 to 24) of the
 // test's choice, all clear at first.
@@ -61,8 +58,9 @@ class TestAlarms : public QObject, protected QDBusContext {
     // The event loop's turn between two ticks: every call of the program so
     // far has reached the service, and what it answered the program.
     void settle() {
-        const QDBusPendingCall ping = QDBusConnection::sessionBus().asyncCall(
-            QDBusMessage::createMethodCall(kService, kPath, kService, "GetCapabilities"));
+        const QDBusPendingCall ping =
+            QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+                PrivateBus::kService, PrivateBus::kPath, PrivateBus::kService, "GetCapabilities"));
         QTRY_VERIFY(ping.isFinished());
         QCoreApplication::processEvents();
     }
@@ -98,35 +96,32 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("count7");
         QTest::addColumn<int>("alerts");
+        const auto row = [](const char* name, const QString& steps, const QString& calls,
+                            const QString& line, const QString& count7, int alerts) {
+            QTest::newRow(name) << steps << calls << line << count7 << alerts;
+        };
         const QString h7 = "0 7 (TEC-7) High temp (Alerts)", one = "1 red: High temp",
                       line7 = "Alarm on controller 7 (TEC-7): High temp (Alerts) turned red";
-        QTest::newRow("answers")
-            << "answers 7:000100 7:000100 7:000000 7:000100 3:000500 3:000600 monitor=7 "
-               "7:000100 monitor=1 3:000000 reopen 7:000100"
-            << h7 + "; Close 1; 1 7 (TEC-7) High temp (Alerts); 0 3 (TEC-3) High temp (Alerts); "
-                    "0 3 (TEC-3) DC low (Alerts); Close 2; 0 3 (TEC-3) Low temp (Alerts); "
-                    "Close 4; Close 3; Close 1; 1 7 (TEC-7) High temp (Alerts)"
-            << line7 << one << 6;
-        QTest::newRow("newest on") << "answers 7:020400 1:000100 1:000000"
-                                   << "0 7 (TEC-7) Sensor (Alerts); 0 7 (TEC-7) DC low (Alerts); "
-                                      "0 1 (TEC-1) High temp (Alerts); Close 3"
-                                   << "Alarm on controller 7 (TEC-7): DC low (Alerts) turned red"
-                                   << "2 red: Sensor, DC low" << 3;
-        QTest::newRow("alone")
-            << "alone 1:010001 1:010001"
-            << "0 1 (TEC-1) General (Alerts); 0 1 (TEC-1) Switch value 4 (Alerts)"
-            << "Alarm on controller 1 (TEC-1): Switch value 4 (Alerts) turned red"
-            << "" << 2;
-        QTest::newRow("fails") << "fails 7:000100 7:000000 7:000100" << h7 + "; " + h7 << line7
-                               << one << 2;
-        QTest::newRow("slow, back") << "holds 7:000100 7:000000 release" << h7 + "; Close 1"
-                                    << "hidden"
-                                    << "" << 1;
-        QTest::newRow("slow, again")
-            << "holds 7:000100 7:000000 7:000100 release" << h7 + "; 1 7 (TEC-7) High temp (Alerts)"
-            << line7 << one << 2;
-        QTest::newRow("absent") << "absent 7:000100 7:000000 7:000100"
-                                << "" << line7 << one << 2;
+        row("answers",
+            "answers 7:000100 7:000100 7:000000 7:000100 3:000500 3:000600 monitor=7 7:000100 "
+            "monitor=1 3:000000 reopen 7:000100",
+            h7 + "; Close 1; 1 7 (TEC-7) High temp (Alerts); 0 3 (TEC-3) High temp (Alerts); "
+                 "0 3 (TEC-3) DC low (Alerts); Close 2; 0 3 (TEC-3) Low temp (Alerts); Close 4; "
+                 "Close 3; Close 1; 1 7 (TEC-7) High temp (Alerts)",
+            line7, one, 6);
+        row("newest on", "answers 7:020400 1:000100 1:000000",
+            "0 7 (TEC-7) Sensor (Alerts); 0 7 (TEC-7) DC low (Alerts); "
+            "0 1 (TEC-1) High temp (Alerts); Close 3",
+            "Alarm on controller 7 (TEC-7): DC low (Alerts) turned red", "2 red: Sensor, DC low",
+            3);
+        row("alone", "alone 1:010001 1:010001",
+            "0 1 (TEC-1) General (Alerts); 0 1 (TEC-1) Switch value 4 (Alerts)",
+            "Alarm on controller 1 (TEC-1): Switch value 4 (Alerts) turned red", "", 2);
+        row("fails", "fails 7:000100 7:000000 7:000100", h7 + "; " + h7, line7, one, 2);
+        row("slow, back", "holds 7:000100 7:000000 release", h7 + "; Close 1", "hidden", "", 1);
+        row("slow, again", "holds 7:000100 7:000000 7:000100 release",
+            h7 + "; 1 7 (TEC-7) High temp (Alerts)", line7, one, 2);
+        row("absent", "absent 7:000100 7:000000 7:000100", "", line7, one, 2);
     }
     void alarms() {
         QFETCH(QString, steps);
@@ -138,7 +133,7 @@ private slots:
         m_lastId = 0;
         QDBusConnection service("service");
         if (m_mode == "absent") {
-            service.unregisterService(kService);
+            service.unregisterService(PrivateBus::kService);
         }
         FormFixture f;
         Bus bus{f};

@@ -58,6 +58,10 @@ QStringList unheard() {
     return wrong;
 }
 
+// A status reply with a set of values inside every entry range.
+const QByteArray kSet = "status 5=75 6=70 7=45 8=55 9=2 10=5 11=220 12=11 13=184 14=3 15=15 16=160 "
+                        "17=95 18=30 19=10 20=123";
+
 bool greyed(const FormFixture& f, const char* box) {
     const QLineEdit* edit = f.edit(box);
     return edit->palette().color(QPalette::Text) ==
@@ -73,65 +77,6 @@ private slots:
     // The choices of the Ports dialog go to a scratch place, never the user's.
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    // An entry box left by Tab, by a click on another box or on "Send set":
-    // a value out of range is answered once, the text stays, and the focus
-    // and the click go where the operator sent them. (The ranges at their
-    // edges are the settings test's.)
-    void entryChecks_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("leave"); // tab, box, button or away (another window)
-        QTest::addColumn<bool>("refused");
-        const auto row = [](const char* box, const char* text, const char* leave, bool refused) {
-            QTest::addRow("%s %s by %s", box, text, leave) << box << text << leave << refused;
-        };
-        row("S_TECcoolStart_Text", "45", "tab", false);
-        row("S_TECcoolStart_Text", "45.01", "tab", true);
-        row("S_TECcurrL_Text", "0.1", "box", false);
-        row("S_TECcurrL_Text", "0.09", "box", true);
-        row("S_IntFanPulse_Text", "3.5", "button", true);
-        row("S_ExtFanHighS_Text", "1999.5", "button", false);
-        row("SetupT_Text", "80.5", "box", true);
-        row("S_TECcoolStart_Text", "99", "away", false);
-    }
-    void entryChecks() {
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        QFETCH(QString, leave);
-        QFETCH(bool, refused);
-        FormFixture f;
-        f.run("show; activate Main_Form; open; status; tick; click Copy_Command; set " + box + ' ' +
-              text + "; focus " + box);
-        QWidget* target = leave == "button" ? f.button("Setup_Command")
-                          : leave == "box"  ? f.find("CommCtr_Text")
-                                            : nullptr;
-        QWidget other;
-        if (leave == "tab") {
-            QTest::keyClick(f.edit(box), Qt::Key_Tab);
-        } else if (leave == "away") {
-            other.show();
-            other.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&other));
-        } else {
-            // As a real click comes, through the window: the press, whatever
-            // the loop then does, the release.
-            const QPoint at = target->mapTo(f.form.get(), target->rect().center());
-            QTest::mousePress(f.form->windowHandle(), Qt::LeftButton, {}, at);
-            f.run("spin; untold"); // no modal box between press and release
-            QTest::mouseRelease(f.form->windowHandle(), Qt::LeftButton, {}, at);
-        }
-        f.run((refused ? "told Data error！; shows " : "spin; untold; shows ") + box + ' ' + text);
-        QCOMPARE(f.form->focusWidget() == f.edit(box), leave == "away");
-        if (target) {
-            QCOMPARE(f.form->focusWidget(), target);
-        }
-        if (leave == "button") { // the click was not lost: the transfer starts
-            f.port->written.clear();
-            f.tick();
-            QCOMPARE(f.port->written.size(), 1);
-        }
-    }
-
     // What the operator and the line do, and what must follow.
     void scripts_data() {
         QTest::addColumn<QString>("script");
@@ -139,24 +84,50 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(script);
         };
         const QByteArray copied = "open; set TextBox1 TEC; status; tick; click Copy_Command; ";
+        // An entry box left by Tab, by a click on another box or on "Send set":
+        // a value out of range is answered once, the text stays, and the focus
+        // and the click go where the operator sent them. Left for another
+        // window, it is not checked. (The ranges at their edges are the
+        // settings test's.)
+        const auto left = [](const char* box, const char* text, const char* leave, bool refused,
+                             const char* then) {
+            QTest::addRow("%s %s, then %s", box, text, leave) << QString::fromUtf8(
+                "show; activate Main_Form; open; status; tick; click Copy_Command; set " +
+                QByteArray(box) + ' ' + text + "; focus " + box + "; " + leave +
+                (refused ? "; told Data error！; shows " : "; spin; untold; shows ") + box + ' ' +
+                text + "; " + then);
+        };
+        left("S_TECcoolStart_Text", "45", "key S_TECcoolStart_Text Tab", false,
+             "focused S_TECcoolStop_Text");
+        left("S_TECcoolStart_Text", "45.01", "key S_TECcoolStart_Text Tab", true,
+             "focused S_TECcoolStop_Text");
+        left("S_TECcurrL_Text", "0.1", "press CommCtr_Text", false, "focused CommCtr_Text");
+        left("S_TECcurrL_Text", "0.09", "press CommCtr_Text", true, "focused CommCtr_Text");
+        left("S_IntFanPulse_Text", "3.5", "press Setup_Command", true,
+             "focused Setup_Command; tick; wrote 05 01 1E 04 01 04 2D");
+        left("S_ExtFanHighS_Text", "1999.5", "press Setup_Command", false,
+             "focused Setup_Command; tick; wrote 05 01 1E 0A 02 07 D0 07");
+        left("SetupT_Text", "80.5", "press CommCtr_Text", true, "focused CommCtr_Text");
+        left("S_TECcoolStart_Text", "99", "click Trends_Command; activate TrendsWindow", false,
+             "focused S_TECcoolStart_Text");
         row("ports 1 and 3: the selector steps, wraps, and the button opens what it shows",
             "ports 1 3; tick; shows CommPortText COM1; visible CommPortVScroll 1; step; "
             "shows CommPortText COM3; step; shows CommPortText COM1; "
             "step; toggle; port 3; shows CommPort_ToggleButton StopComm; "
             "spoken CommPort_ToggleButton StopComm; checked CommPort_ToggleButton 1; toggle; "
             "port 0; shows CommPort_ToggleButton OpenComm; checked CommPort_ToggleButton 0");
-        row("port 2 alone: no selector", "ports 2; tick; shows CommPortText COM2; "
-                                         "visible CommPortVScroll 0; opens 3");
-        row("port 4 is never tried", "ports 4; tick 2; shows CommPortText; opens 6");
-        row("the scan goes on until a port is found, then never again",
-            "ports; tick 3; opens 9; ports 2; tick; shows CommPortText COM2; ports 1 2; tick 2; "
-            "opens 12; shows CommPortText COM2");
+        row("the scan tries 1 to 3 until a port is found, then never again; one port, no selector",
+            "ports 4; tick 2; shows CommPortText; opens 6; ports 2; tick; shows CommPortText COM2; "
+            "visible CommPortVScroll 0; opens 9; ports 1 2; tick 2; opens 9; "
+            "shows CommPortText COM2");
         row("no port found: the button does nothing",
             "ports; tick; toggle; shows CommPort_ToggleButton OpenComm; port 0; opens 3; "
             "status; tick 8; quiet; waiting 36");
-        row("a port that refuses to open stays closed",
+        row("a port that refuses to open stays closed; one that vanishes is closed",
             "ports 2; tick; refuse 2; toggle; shows CommPort_ToggleButton OpenComm; "
-            "checked CommPort_ToggleButton 0; port 0; status; tick 8; quiet; waiting 36; opens 4");
+            "checked CommPort_ToggleButton 0; port 0; refuse; toggle; port 2; unplug; "
+            "shows CommPort_ToggleButton OpenComm; checked CommPort_ToggleButton 0; status; "
+            "tick 8; quiet; waiting 36; opens 5");
         row("a bad device name is told, and the port stays closed",
             "ports 1; tick; badname 1 no port; toggle; told no port; port 0; "
             "shows CommPort_ToggleButton OpenComm; status; tick 8; quiet");
@@ -164,9 +135,6 @@ private slots:
         row("a network line waits longer for each controller of the bus",
             "network; open; click ScanBus_Command; tick 4; wrote 05 01 0F 02 17; "
             "wrote 05 01 0F 02 17; wrote 05 01 0F 00 15; quiet; tick; wrote 05 02 0F 02 18");
-        row("a port that vanishes is closed",
-            "ports 2; open; unplug; shows CommPort_ToggleButton OpenComm; "
-            "checked CommPort_ToggleButton 0; status; tick 8; quiet; waiting 36; opens 4");
         row("closing the window closes an open port", "open; close Main_Form; port 0");
         row("a status reply on screen",
             "open; status 10=5 11=220 19=25 21=63 22=16 23=36 24=4 25=254 26=255 27=254 29=255 "
@@ -199,12 +167,10 @@ private slots:
         row("send set before anything was copied",
             "open; set TextBox1 TEC; tick; click Copy_Command; set S_TempMax_Text 60; "
             "click Setup_Command; told No data！; tick 3; wrote 05 01 0F 00 15; quiet");
-        row("send set with the low warning cleared",
-            copied + "set S_TempMin_Text; click Setup_Command; told No data！; "
+        row("send set with the low warning cleared, then with a value that does not fit",
+            copied + "set S_TempMin_Text; click Setup_Command; told No data！; click Copy_Command; "
+                     "set S_TECheatStart_Text -40.6; click Setup_Command; told Data error！; "
                      "tick 3; wrote 05 01 0F 00 15; quiet");
-        row("send set with a value that does not fit",
-            copied + "set S_TECheatStart_Text -40.6; click Setup_Command; "
-                     "told Data error！; tick 3; wrote 05 01 0F 00 15; quiet");
         row("the address entry is checked as it is typed",
             "type AddrText1 25; told Data error！; shows AddrText1 1; key AddrText1 Backspace; "
             "told Data error！; shows AddrText1 1; type AddrText1 3; shows AddrText1 13; spin; "
@@ -212,15 +178,11 @@ private slots:
         row("send addr 3 to the address in use",
             "open; set TextBox1 TEC; set AddrText1 3; click Addr_Command1; tick 4; "
             "wrote 05 01 1E 1C 01 03 44; wrote 05 01 0F 00 15; quiet; spin; untold");
-        row("send addr with the box untouched",
-            "open; set TextBox1 TEC; click Addr_Command1; told Data error！; tick 4; "
-            "wrote 05 01 0F 00 15; quiet");
-        row("send addr with a negative entry",
-            "open; set TextBox1 TEC; set AddrText1 -3; click Addr_Command1; told Data error！; "
-            "tick 4; wrote 05 01 0F 00 15; quiet");
-        // The set-point files: a set of values inside every entry range.
-        const QByteArray set = "status 5=75 6=70 7=45 8=55 9=2 10=5 11=220 12=11 13=184 14=3 "
-                               "15=15 16=160 17=95 18=30 19=10 20=123 ";
+        row("send addr with the box untouched, then with a negative entry",
+            "open; set TextBox1 TEC; click Addr_Command1; told Data error！; set AddrText1 -3; "
+            "click Addr_Command1; told Data error！; tick 4; wrote 05 01 0F 00 15; quiet");
+        // The set-point files.
+        const QByteArray set = kSet + ' ';
         row("save set before any status reply",
             "open; click SaveSet_Command; told No status reply has come yet: there are no "
             "set-points to save.");
@@ -301,10 +263,10 @@ private slots:
             qputenv("HOME", home);
         });
         qputenv("HOME", f.home.path().toLocal8Bit());
+        // There is no Documents folder yet: the file dialogs start at home.
+        QCOMPARE(folderFor(QStandardPaths::DocumentsLocation), f.home.path());
         f.run(script);
-        for (const QString& title : std::as_const(f.messages.titles)) {
-            QCOMPARE(title, QStringLiteral("Brisco_v20E"));
-        }
+        QCOMPARE(f.messages.titles, QStringList(f.messages.titles.size(), "Brisco_v20E"));
         QVERIFY(!f.messages.anyIcon);
     }
 
@@ -346,12 +308,10 @@ private slots:
         QTest::newRow("factory")
             << "click F_Setup_Command; type Password_TextBox KT508; activate F_Setup_Form; "
                "focus S_Temp1Calib_Text"
-            << QStringList{"S_Temp2Calib_Text",    "S_TECcurrCalib_Text",
-                           "S_DCVcalib_Text",      "S_DCVlow_Text",
-                           "S_DCVlowOffset_Text",  "S_DCVhigh_Text",
-                           "S_DCVhighOffset_Text", "S_H_Fan_Text",
-                           "S_Ver_Text",           "CheckBox1",
-                           "F_Setup_Command"};
+            << QString("S_Temp2Calib_Text S_TECcurrCalib_Text S_DCVcalib_Text S_DCVlow_Text "
+                       "S_DCVlowOffset_Text S_DCVhigh_Text S_DCVhighOffset_Text S_H_Fan_Text "
+                       "S_Ver_Text CheckBox1 F_Setup_Command")
+                   .split(u' ');
     }
     void tabOrder() {
         QFETCH(QString, script);
@@ -404,7 +364,6 @@ private slots:
     }
     void readback() {
         QFETCH(QByteArray, data);
-        QFETCH(QStringList, shown);
         QFETCH(bool, coolingOnly);
         FormFixture f;
         f.openPort();
@@ -421,7 +380,7 @@ private slots:
               "H_Fan_Text"}) {
             texts << factory->findChild<QLineEdit*>(name)->text();
         }
-        QCOMPARE(texts, shown);
+        QTEST(texts, "shown");
         QCOMPARE(factory->findChild<QCheckBox*>("CheckBox2")->isChecked(), coolingOnly);
         // From a ticked box as well.
         f.port->feed(factoryReply(hex("00 00 00 00 00 00 00 00 00 00 01 00")) + factoryReply(data));
@@ -506,9 +465,7 @@ private slots:
         f.tick();
         QCOMPARE(linkText(f), QStringLiteral("COM1 — /dev/fake1  ·  last reply just now  ·  "
                                              "1 replies  ·  0 bad checksums  ·  0 refusals"));
-        QByteArray bad = statusReply();
-        bad[7] = char(bad[7] + 1);
-        f.port->feed(bad);
+        f.port->feed(statusReply().replace(7, 1, "8")); // a data byte changed: a bad checksum
         f.tick(12); // the second reply, then eleven ticks without one
         QVERIFY(linkText(f).contains("last reply 2 s ago  ·  2 replies  ·  1 bad checksums  ·  "
                                      "2 refusals"));
@@ -534,28 +491,22 @@ private slots:
         QVERIFY(greyed(f, "Temp1_Text"));
     }
 
-    // File dialogs open in Documents, else, where there is none, at home.
-    void dialogsStartInDocuments() {
-        const QTemporaryDir home;
-        const auto restore =
-            qScopeGuard([previous = qgetenv("HOME")] { qputenv("HOME", previous); });
-        qputenv("HOME", home.path().toLocal8Bit());
-        QCOMPARE(folderFor(QStandardPaths::DocumentsLocation), home.path());
-        QVERIFY(QDir(home.path()).mkdir("Documents"));
-        QCOMPARE(folderFor(QStandardPaths::DocumentsLocation), home.filePath("Documents"));
-    }
-
     // A set saved under a name taken asks about the file that is written,
-    // also where the platform's dialog leaves the suffix to the program.
+    // also where the platform's dialog leaves the suffix to the program. A
+    // save that cannot be finished leaves the file that was there whole.
+    // Nothing is left beside the file.
     void setFileTaken_data() {
         QTest::addColumn<bool>("platformDialog");
-        QTest::addColumn<bool>("replace");
-        QTest::newRow("Qt's dialog, kept") << false << false;
-        QTest::newRow("the platform's, replaced") << true << true;
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("sizeLimit"); // the disk full beyond it; 0: none
+        QTest::newRow("Qt's dialog, kept") << false << "no" << 0;
+        QTest::newRow("the platform's, replaced") << true << "yes" << 0;
+        QTest::newRow("replaced on a full disk") << false << "yes" << 16;
     }
     void setFileTaken() {
         QFETCH(bool, platformDialog);
-        QFETCH(bool, replace);
+        QFETCH(QString, answer);
+        QFETCH(int, sizeLimit);
         FormFixture f;
         QFile file(f.home.filePath("set.json"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{}") == 2);
@@ -567,32 +518,16 @@ private slots:
                 }
             };
         }
-        f.run(QStringLiteral("open; status 5=75 6=70 7=45 8=55 9=2 10=5 11=220 12=11 13=184 14=3 "
-                             "15=15 16=160 17=95 18=30 19=10 20=123; tick; file set; answer %1; "
-                             "click SaveSet_Command; "
-                             "told set.json already exists. Replace it?; untold")
-                  .arg(replace ? "yes" : "no"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll() != "{}", replace);
-        QCOMPARE(QDir(f.home.path()).entryList(QDir::Files), QStringList{"set.json"});
-    }
-
-    // A save that cannot be finished leaves the file that was there whole,
-    // and nothing beside it.
-    void failedSaveKeepsTheFile() {
-        FormFixture f;
-        f.run("open; status; tick");
-        QFile file(f.home.filePath("set.json"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{}") == 2);
-        file.close();
+        f.run("open; " + kSet + "; tick; file set; answer " + answer);
         {
-            const FileSizeLimit full(16);
-            QVERIFY(!f.form->saveSetPoints(file.fileName()));
+            const auto full = sizeLimit > 0 ? std::make_unique<FileSizeLimit>(sizeLimit) : nullptr;
+            f.run("click SaveSet_Command; told set.json already exists. Replace it?");
         }
+        QCOMPARE(f.messages.texts.mid(1).join(u'|').left(28),
+                 QString(sizeLimit ? "set.json cannot be written (" : ""));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), "{}");
+        QCOMPARE(file.readAll() != "{}", answer == "yes" && sizeLimit == 0);
         QCOMPARE(QDir(f.home.path()).entryList(QDir::Files), QStringList{"set.json"});
-        QVERIFY(f.messages.texts.value(0).startsWith("set.json cannot be written ("));
     }
 };
 
