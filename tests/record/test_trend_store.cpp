@@ -140,18 +140,6 @@ private slots:
         QCOMPARE(lowHigh(), extremes);
     }
 
-    // An hour at most, and never more samples than an hour of replies.
-    void trendStoreBounded() {
-        for (const auto& [everyMs, kept] : {std::pair{2000, 1801}, std::pair{250, 3600}}) {
-            TrendStore store;
-            for (int i = 0; i < 20000; ++i) {
-                store.append(qint64(i) * everyMs, StatusValues{});
-            }
-            QCOMPARE(int(store.samples().size()), kept);
-            QCOMPARE(store.samples().back().time, qint64(19999) * everyMs);
-        }
-    }
-
     // Twenty controllers at most, a 21st not kept. Live, each keeps and
     // shows the last hour of the newest reply; a replay keeps and shows all.
     void controllersBounded() {
