@@ -88,7 +88,7 @@ private slots:
         FormFixture f;
         f.openPort();
         SessionLog* log = f.form->sessionLog();
-        for (const int inner : {81, 254, 82}) {
+        for (const int inner : {81, 82, 254, 83}) {
             f.port->feed(statusReply({{25, inner}}));
             f.tick();
         }
@@ -100,8 +100,12 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(listed(picker),
                  (QStringList{"Controller 1 (main window) *", "Controller 7 · TEC-48"}));
-        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1}));
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5}));
         QCOMPARE(lineOf(trends, "Inner").stretches.size(), 2);
+        f.port->feed(statusReply({{25, 84}}));
+        f.tick();
+        QCoreApplication::processEvents(); // the plots follow once the tick is over
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5, 2}));
         f.form->monitorController(7);
         QCoreApplication::processEvents();
         QCOMPARE(listed(picker),
@@ -109,13 +113,13 @@ private slots:
         QCOMPARE(drawn(trends, "Inner"), QList<double>{33});
         picker->setCurrentIndex(0);
         emit picker->activated(0);
-        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1}));
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5, 2}));
         // Live, the time axis ends with the latest reply, however late.
         const QDateTime later = QDateTime::currentDateTime().addSecs(600);
-        log->statusDecoded(later, 1, {}, withInner(1.5));
+        log->statusDecoded(later, 1, {}, withInner(3));
         log->statusDecoded(QDateTime::currentDateTime(), 7, {}, withInner(34));
         QCoreApplication::processEvents();
-        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5}));
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5, 2, 3}));
         QCOMPARE(picker->currentIndex(), 0);
         QCOMPARE(trends->findChild<TrendPlot*>()->timeSpan().second, later.toMSecsSinceEpoch());
         f.form->close();
