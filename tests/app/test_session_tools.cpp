@@ -1,5 +1,5 @@
 // The session tools of the link line on the fake port: the events window, a
-// recording made from the window, the live trends and a replayed recording.
+// recording made from the window and a replayed recording.
 #include "form_fixture.h"
 
 #include "app/link_line.h"
@@ -17,28 +17,6 @@
 
 using namespace brisco;
 
-namespace {
-
-// The values of each stretch of a plotted line, in the window that has it.
-QList<QList<qreal>> stretches(const QWidget* window, const QString& name) {
-    QList<QList<qreal>> found;
-    for (const TrendPlot* plot : window->findChildren<TrendPlot*>()) {
-        for (const TrendPlot::Line& line : plot->lines()) {
-            if (line.name == name) {
-                for (const QList<QPointF>& stretch : line.stretches) {
-                    found.append(QList<qreal>());
-                    for (const QPointF& point : stretch) {
-                        found.last() << point.y();
-                    }
-                }
-            }
-        }
-    }
-    return found;
-}
-
-} // namespace
-
 class TestSessionTools : public QObject {
     Q_OBJECT
 
@@ -46,9 +24,8 @@ private slots:
     // Replays recorded elsewhere are shown in this zone.
     void initTestCase() { qputenv("TZ", "Asia/Kolkata"); }
 
-    // What the operator and the line do, and the events window's rows,
-    // newest first, as assistive technology reads them: controller (none
-    // for the line), event, from, to.
+    // What happens, and the events window's rows, newest first, as assistive
+    // technology reads them: controller (none for the line), event, from, to.
     void events_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("rows");
@@ -88,48 +65,26 @@ private slots:
         QCOMPARE(shown, rows);
     }
 
-    // The rows reach the file; stopping tells where it went and how many.
+    // The rows reach the file, at midnight going on in "<name>-2.csv" or the
+    // next name free; stopping tells where they went and how many.
     void recording() {
         FormFixture f;
         QTemporaryDir dir;
-        const QString path = dir.filePath("session.csv");
-        QVERIFY(f.form->linkLine()->startRecording(path));
+        QFile taken(dir.filePath("s-2-events.csv"));
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+        QVERIFY(f.form->linkLine()->startRecording(dir.filePath("s.csv")));
         f.run("open; status 21=0 22=0 23=0 24=0; tick; status 21=0 22=0 23=0 24=0; tick");
+        f.form->sessionLog()->statusDecoded(QDateTime::currentDateTime().addDays(1), 1, {}, {});
         f.form->sessionLog()->stopRecordingAndWait();
-        f.run("told Recording stopped. 2 rows in " + path + ", 1 event in " +
-              dir.filePath("session-events.csv") + ".; shows Record_Command Record…");
-        QFile file(path);
+        f.run(QStringLiteral("told Recording stopped. 3 rows in 2 files, %1/s.csv to %1/s-3.csv, 1 "
+                             "event in 2 files, %1/s-events.csv to %1/s-3-events.csv.; shows "
+                             "Record_Command Record…")
+                  .arg(dir.path()));
+        QFile file(dir.filePath("s.csv"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
         QCOMPARE(lines.size(), 4); // the header, two rows, nothing after the last line's end
         QCOMPARE(lines[0] + '\n', StatusCsv::header());
-    }
-
-    // The trends window is modeless and plots the session; a faulty sensor
-    // leaves a gap, never a number.
-    void trends() {
-        FormFixture f;
-        f.openPort();
-        for (const int inner : {81, 82, 254, 83}) {
-            f.port->feed(statusReply({{25, inner}}));
-            f.tick();
-        }
-        f.button("Trends_Command")->click();
-        QWidget* trends = f.window("TrendsWindow");
-        QVERIFY(trends->isVisible() && !trends->isModal());
-        QCoreApplication::processEvents(); // shown and laid out: no redraw pending
-        QCOMPARE(stretches(trends, "Inner"), (QList<QList<qreal>>{{0.5, 1}, {1.5}}));
-        f.port->feed(statusReply({{25, 84}}));
-        f.tick();
-        QCoreApplication::processEvents(); // the plots follow once the tick is over
-        QCOMPARE(stretches(trends, "Inner"), (QList<QList<qreal>>{{0.5, 1}, {1.5, 2}}));
-        // Live, the time axis ends with the latest reply, however late.
-        const QDateTime later = QDateTime::currentDateTime().addSecs(600);
-        f.form->sessionLog()->statusDecoded(later, 1, {}, display::StatusValues{});
-        QCoreApplication::processEvents();
-        QCOMPARE(trends->findChild<TrendPlot*>()->timeSpan().second, later.toMSecsSinceEpoch());
-        f.form->close();
-        QVERIFY(!trends->isVisible());
     }
 
     // Before a recording replaces a file, of its rows or of its events, the
@@ -176,27 +131,9 @@ private slots:
         }
     }
 
-    // At midnight the recording goes on in "<name>-2.csv", or the next name free.
-    void recordingRolls() {
-        FormFixture f;
-        QTemporaryDir dir;
-        QFile taken(dir.filePath("s-2-events.csv"));
-        QVERIFY(taken.open(QIODevice::WriteOnly));
-        QVERIFY(f.form->linkLine()->startRecording(dir.filePath("s.csv")));
-        for (const int day : {0, 0, 1}) {
-            const QDateTime at = QDateTime::currentDateTime().addDays(day);
-            f.form->sessionLog()->statusDecoded(at, 1, {}, {});
-        }
-        f.form->sessionLog()->stopRecordingAndWait();
-        f.run(QStringLiteral("told Recording stopped. 3 rows in 2 files, %1/s.csv to %1/s-3.csv, 0 "
-                             "events in 2 files, %1/s-events.csv to %1/s-3-events.csv.")
-                  .arg(dir.path()));
-    }
-
-    // A recording opens in a window of its own, with the events beside it,
-    // their times and the plots' in this computer's zone; a last line cut
-    // short is left out and said so. A bad file is told, with its line, and
-    // shows nothing of itself.
+    // A recording opens in a window of its own with its events, all in this
+    // computer's zone; a last line cut short is left out and said so. A bad
+    // file is told, with its line, and shows nothing of itself.
     void replay_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QByteArray>("events");
@@ -228,14 +165,12 @@ private slots:
             << "1 replies from 2026-12-07 18:00:00 to 2026-12-07 18:00:00 (Asia/Kolkata).";
         QTest::newRow("bad row")
             << StatusCsv::header() + rows + "x\n"
-            << events
-            << "DIR/r.csv cannot be replayed: line 4: 1 values where a row has "
-               "46."
-            << -1 << QString();
+            << events << "DIR/r.csv cannot be replayed: line 4: 1 values where a row has 46." << -1
+            << QString();
         QTest::newRow("bad events")
             << StatusCsv::header() + rows << events + "x\n"
-            << "DIR/r-events.csv cannot be replayed: line 3: 1 values where "
-               "an event has 5. The recording is shown without its events."
+            << "DIR/r-events.csv cannot be replayed: line 3: 1 values where an event has 5. The "
+               "recording is shown without its events."
             << 0 << QString();
     }
     void replay() {
@@ -258,7 +193,7 @@ private slots:
         if (eventRows > 0) {
             const QString label = window->findChild<QLabel*>("Trends_Text")->text();
             QVERIFY2(label.contains(shown), qPrintable(label));
-            QCOMPARE(stretches(window, "Inner").constFirst().constFirst(), 21.5);
+            QCOMPARE(window->findChild<TrendPlot*>()->lines().first().stretches[0][0].y(), 21.5);
             window->findChild<QAbstractButton*>("Events_Command")->click();
             const auto* table = window->findChild<QAbstractItemView*>("Events_Table");
             QCOMPARE(table->model()->rowCount(), eventRows);

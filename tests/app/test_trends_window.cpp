@@ -1,7 +1,5 @@
-// The trends window: which controller it shows and follows, which value
-// each line draws and where it leaves a gap, the width it is reduced to,
-// where the events are marked, zooming, and how much of a long session it
-// shows, live and replayed.
+// The trends window: the controller it follows, the lines, their gaps and
+// width, the events marked, zooming, and the span of a long session.
 #include "form_fixture.h"
 
 #include "app/trend_plot.h"
@@ -26,8 +24,7 @@ display::StatusValues withInner(std::optional<double> temp) {
     return values;
 }
 
-// Controller 1's inner temperature every `every` seconds from kStart: a
-// sensor fault where value gives none, no reply where it gives NaN.
+// Controller 1's inner temperature every `every` s from kStart: none a fault, NaN no reply.
 void fill(ControllerTrends& trends, int seconds, int every,
           const std::function<std::optional<double>(int)>& value) {
     for (int second = 0; second <= seconds; second += every) {
@@ -84,22 +81,31 @@ class TestTrendsWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    // The controller that the main window shows comes first, and again when
-    // it switches; the operator picks another, whose replies it follows.
+    // The window is modeless; the controller that the main window shows
+    // comes first, and again when it switches; the operator picks another,
+    // whose replies it follows. A faulty sensor leaves a gap, never a number.
     void picksAController() {
         FormFixture f;
         f.openPort();
         SessionLog* log = f.form->sessionLog();
-        f.port->feed(statusReply({{25, 81}}));
-        f.tick();
+        for (const int inner : {81, 82, 254, 83}) {
+            f.port->feed(statusReply({{25, inner}}));
+            f.tick();
+        }
         log->statusDecoded(QDateTime::currentDateTime(), 7, "TEC-48", withInner(33));
         f.button("Trends_Command")->click();
         QWidget* trends = f.window("TrendsWindow");
+        QVERIFY(trends->isVisible() && !trends->isModal());
         auto* picker = trends->findChild<QComboBox*>("Controller_Combo");
         QCoreApplication::processEvents();
         QCOMPARE(listed(picker),
                  (QStringList{"Controller 1 (main window) *", "Controller 7 · TEC-48"}));
-        QCOMPARE(drawn(trends, "Inner"), QList<double>{0.5});
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5}));
+        QCOMPARE(lineOf(trends, "Inner").stretches.size(), 2);
+        f.port->feed(statusReply({{25, 84}}));
+        f.tick();
+        QCoreApplication::processEvents(); // the plots follow once the tick is over
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5, 2}));
         f.form->monitorController(7);
         QCoreApplication::processEvents();
         QCOMPARE(listed(picker),
@@ -107,35 +113,21 @@ private slots:
         QCOMPARE(drawn(trends, "Inner"), QList<double>{33});
         picker->setCurrentIndex(0);
         emit picker->activated(0);
-        QCOMPARE(drawn(trends, "Inner"), QList<double>{0.5});
-        log->statusDecoded(QDateTime::currentDateTime(), 1, {}, withInner(1.5));
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5, 2}));
+        // Live, the time axis ends with the latest reply, however late.
+        const QDateTime later = QDateTime::currentDateTime().addSecs(600);
+        log->statusDecoded(later, 1, {}, withInner(3));
         log->statusDecoded(QDateTime::currentDateTime(), 7, {}, withInner(34));
         QCoreApplication::processEvents();
-        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1.5}));
+        QCOMPARE(drawn(trends, "Inner"), (QList<double>{0.5, 1, 1.5, 2, 3}));
         QCOMPARE(picker->currentIndex(), 0);
+        QCOMPARE(trends->findChild<TrendPlot*>()->timeSpan().second, later.toMSecsSinceEpoch());
+        f.form->close();
+        QVERIFY(!trends->isVisible());
     }
 
     // Each line draws its own value, the set-points dashed.
-    void linesDrawTheirValues_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<bool>("dashed");
-        QTest::newRow("inner") << "Inner" << 21.5 << false;
-        QTest::newRow("outer") << "Outer" << -4.5 << false;
-        QTest::newRow("control") << "Control" << 22.0 << false;
-        QTest::newRow("cooling start") << "Cooling start" << 35.0 << true;
-        QTest::newRow("cooling stop") << "Cooling stop" << 30.0 << true;
-        QTest::newRow("heating start") << "Heating start" << 5.0 << true;
-        QTest::newRow("heating stop") << "Heating stop" << 12.0 << true;
-        QTest::newRow("current") << "TEC current" << 3.7 << false;
-        QTest::newRow("voltage") << "DC voltage" << 48.5 << false;
-        QTest::newRow("inner fan") << "Inner fan" << 1550.0 << false;
-        QTest::newRow("outer fan") << "Outer fan" << 2700.0 << false;
-    }
     void linesDrawTheirValues() {
-        QFETCH(QString, line);
-        QFETCH(double, value);
-        QFETCH(bool, dashed);
         display::StatusValues values = withInner(21.5);
         values.setPoints = {35, 30, 5, 12, 2, 1500, 3100, 2, 3400, 55, -10, 1.5, 12.5};
         values.outerTemp = -4.5;
@@ -149,8 +141,21 @@ private slots:
         trends.append(1, {}, kStart.addSecs(1).toMSecsSinceEpoch(), values);
         TrendsWindow window(trends, nullptr);
         window.refresh();
-        QCOMPARE(drawn(&window, line), QList<double>(2, value));
-        QCOMPARE(lineOf(&window, line).pen.style() == Qt::DashLine, dashed);
+        QStringList lines;
+        for (const TrendPlot* plot : window.findChildren<TrendPlot*>()) {
+            for (const TrendPlot::Line& line : plot->lines()) {
+                QString text = line.name;
+                for (const double y : drawn(&window, line.name)) {
+                    text += ' ' + QString::number(y);
+                }
+                lines << text + (line.pen.style() == Qt::DashLine ? " dashed" : "");
+            }
+        }
+        QCOMPARE(lines, (QStringList{"Inner 21.5 21.5", "Outer -4.5 -4.5", "Control 22 22",
+                                     "Cooling start 35 35 dashed", "Cooling stop 30 30 dashed",
+                                     "Heating start 5 5 dashed", "Heating stop 12 12 dashed",
+                                     "TEC current 3.7 3.7", "DC voltage 48.5 48.5",
+                                     "Inner fan 1550 1550", "Outer fan 2700 2700"}));
     }
 
     // An hour of values that jump at every reply, and of a sensor that flaps
@@ -174,29 +179,8 @@ private slots:
         QVERIFY(stretches <= (flapping ? width + 2 : 1) && stretches >= (flapping ? width / 2 : 1));
     }
 
-    // Two minutes without a reply amid ten at one a second: blank in the
-    // plot, where the line is drawn either side.
-    void silenceLeftBlank() {
-        ControllerTrends trends;
-        fill(trends, 600, 1, [](int second) { return second > 240 && second < 360 ? NAN : 20.0; });
-        const auto window = shown(trends);
-        auto* plot = window->findChild<TrendPlot*>();
-        const QImage picture = plot->grab().toImage();
-        const QRectF area = plot->plotArea();
-        const auto darkest = [&](int second) {
-            int gray = 255;
-            for (int y = int(area.top()); y < int(area.bottom()); ++y) {
-                const int x = int(area.left() + area.width() * second / 600);
-                gray = std::min(gray, qGray(picture.pixel(x, y)));
-            }
-            return gray;
-        };
-        QVERIFY(darkest(120) < 100 && darkest(480) < 100 && darkest(290) > 200);
-    }
-
-    // Ten minutes of two controllers and the events of the session: the
-    // picked controller's and the line's are marked where they happened,
-    // as their tips and accessible names tell; a few pixels share a mark.
+    // Of ten minutes of two controllers, the picked one's events and the
+    // line's are marked where they happened; a few pixels share a mark.
     void marks_data() {
         QTest::addColumn<int>("picked");
         QTest::addColumn<QList<int>>("at"); // seconds from the start
@@ -253,14 +237,25 @@ private slots:
         QCOMPARE(heard, told);
     }
 
-    // Dragging across a plot shows that span in all; a right click twice
-    // the span about its middle; "Whole span" all again.
-    void zoomByDragging() {
+    // Two minutes without a reply in an hour are blank. A drag shows that
+    // span in all plots, a right click twice it, "Whole span" all again.
+    void silenceAndZoom() {
         ControllerTrends trends;
-        fill(trends, 3600, 10, [](int) { return 20.0; });
+        fill(trends, 3600, 10,
+             [](int second) { return second > 1500 && second < 1620 ? NAN : 20.0; });
         const auto window = shown(trends);
-        auto* plot = window->findChild<TrendPlot*>("TEC_current_Chart");
+        auto* plot = window->findChild<TrendPlot*>("Temperatures_Chart");
         const QRectF area = plot->plotArea();
+        const QImage picture = plot->grab().toImage();
+        const auto darkest = [&](int second) {
+            int gray = 255;
+            for (int y = int(area.top()); y < int(area.bottom()); ++y) {
+                const int x = int(area.left() + area.width() * second / 3600);
+                gray = std::min(gray, qGray(picture.pixel(x, y)));
+            }
+            return gray;
+        };
+        QVERIFY(darkest(1400) < 100 && darkest(1720) < 100 && darkest(1560) > 200);
         const int y = int(area.center().y());
         const qint64 start = kStart.toMSecsSinceEpoch();
         const qint64 pixel = qint64(3600'000 / area.width()) + 1;
@@ -282,15 +277,8 @@ private slots:
         QCOMPARE(plot->timeSpan(), std::pair(start, start + 3600'000));
     }
 
-    // Two and a half hours at a reply every 10 s: a replay shows all of
-    // it, the live window the last hour.
-    void longerThanAnHour_data() {
-        QTest::addColumn<bool>("replay");
-        QTest::newRow("replay") << true;
-        QTest::newRow("live") << false;
-    }
+    // Of two and a half hours, a replay shows all, the live window the last hour.
     void longerThanAnHour() {
-        QFETCH(bool, replay);
         FormFixture f;
         QTemporaryDir dir;
         QFile file(dir.filePath("long.csv"));
@@ -304,14 +292,16 @@ private slots:
         }
         file.close();
         const auto shownLive = shown(live);
-        const QWidget* window =
-            replay ? TrendsWindow::openRecording(file.fileName(), f.form.get()) : shownLive.get();
-        const qint64 first = replay ? 0 : 540;
-        QCOMPARE(window->findChild<TrendPlot*>()->timeSpan(),
-                 std::pair(start.addSecs(first * 10).toMSecsSinceEpoch(),
-                           start.addSecs(9000).toMSecsSinceEpoch()));
-        QCOMPARE(drawn(window, "Inner").first(), first / 2.0);
-        QCOMPARE(drawn(window, "Inner").last(), 450.0);
+        const QWidget* replayed = TrendsWindow::openRecording(file.fileName(), f.form.get());
+        for (const auto& [window, first] :
+             {std::pair(replayed, 0),
+              std::pair(static_cast<const QWidget*>(shownLive.get()), 540)}) {
+            QCOMPARE(window->findChild<TrendPlot*>()->timeSpan(),
+                     std::pair(start.addSecs(first * 10).toMSecsSinceEpoch(),
+                               start.addSecs(9000).toMSecsSinceEpoch()));
+            QCOMPARE(drawn(window, "Inner").first(), first / 2.0);
+            QCOMPARE(drawn(window, "Inner").last(), 450.0);
+        }
     }
 };
 

@@ -1,14 +1,11 @@
-// The session log and its files: CSV rows byte for byte, the replay of a
-// recording and of bad ones, the reduction of a plotted line, the events
-// told of lamps and writes, a writer whose disk stalls or fails, the files a
-// recording rolls on to, and the day files of a daily recording.
+// The session log and its files: CSV rows byte for byte and read back, the
+// events told, a disk that stalls or fails, and the files a recording rolls to.
 #include "file_size_limit.h"
 #include "test_bytes.h"
 
 #include "record/event_csv.h"
 #include "record/session_log.h"
 #include "record/status_csv.h"
-#include "record/trend_reduction.h"
 #include "record/write_event.h"
 
 #include <QDir>
@@ -35,8 +32,7 @@ constexpr const char* kFaults = "00 FF 41 33 03 FF 00 00 01 02 00 FF 00 FF 00 FF
                                 "FE FF FE 00 00 01 FF FF 00 00";
 constexpr const char* kFaultsRow =
     "-40,215,25,11,3,65280,1,2,255,-40,215,0,25.5,,,inner open outer "
-    "short,87,0,0.1,65535,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,"
-    "0,0,0\n";
+    "short,87,0,0.1,65535,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n";
 
 StatusValues valuesOf(const char* data) {
     const QByteArray reply = framed(hex("06 01 0F 00 1E") + hex(data));
@@ -47,6 +43,7 @@ StatusValues valuesOf(const char* data) {
 
 const QDateTime kAt(QDate(2026, 12, 7), QTime(14, 5, 9, 42), QTimeZone(5 * 3600 + 30 * 60));
 const QDateTime kWest(QDate(2026, 12, 7), QTime(9, 0, 0, 5), QTimeZone(-(3 * 3600 + 30 * 60)));
+const qint64 kNow = QDateTime(QDate(2026, 12, 8), QTime(0, 0), QTimeZone(0)).toMSecsSinceEpoch();
 
 // A disk in memory, file by name, that takes each write only when the test
 // lets it (unless it never stalls), and tells when a write is waiting.
@@ -117,22 +114,20 @@ private slots:
         QTest::newRow("header")
             << StatusCsv::header()
             << QByteArray("\xEF\xBB\xBFTime (Brisco recording 3),Address,Model,Cooling open temp "
-                          "set-point (°C),Cooling stop temp set-point (°C),Heating "
-                          "open temp set-point (°C),Heating stop temp set-point (°C),"
-                          "Inner fan pulses per revolution,Inner fan low rotation "
-                          "speed (rpm),Inner fan high rotation speed (rpm),Outer fan "
-                          "pulses per revolution,Outer fan high rotation speed (rpm),"
-                          "High temperature warning (°C),Low temperature warning "
-                          "(°C),Low current limit (A),High current limit (A),Inner "
-                          "temp (°C),Outer temp (°C),Sensor fault,Control temp (°C),"
-                          "TEC current (A),DC voltage (V),Inner fan speed (rpm),Outer "
-                          "fan speed (rpm),Lamp Inner fan (Working state),Lamp Outer "
-                          "fan (Working state),Lamp Cooling,Lamp Heating,Lamp "
-                          "Hydrogen,Lamp Self test,Lamp General,Lamp Sensor,Lamp Inner "
-                          "fan (Alerts),Lamp Outer fan (Alerts),Lamp Low current,Lamp "
-                          "High current,Lamp High temp,Lamp Low temp,Lamp DC low,Lamp "
-                          "DC high,Lamp AC dump,Lamp Analog temp,Lamp 自检,Lamp "
-                          "Entrance guard,Lamp Switch value 3,Lamp Switch value 4\n");
+                          "set-point (°C),Cooling stop temp set-point (°C),Heating open temp "
+                          "set-point (°C),Heating stop temp set-point (°C),Inner fan pulses per "
+                          "revolution,Inner fan low rotation speed (rpm),Inner fan high rotation "
+                          "speed (rpm),Outer fan pulses per revolution,Outer fan high rotation "
+                          "speed (rpm),High temperature warning (°C),Low temperature warning "
+                          "(°C),Low current limit (A),High current limit (A),Inner temp "
+                          "(°C),Outer temp (°C),Sensor fault,Control temp (°C),TEC current (A),DC "
+                          "voltage (V),Inner fan speed (rpm),Outer fan speed (rpm),Lamp Inner fan "
+                          "(Working state),Lamp Outer fan (Working state),Lamp Cooling,Lamp "
+                          "Heating,Lamp Hydrogen,Lamp Self test,Lamp General,Lamp Sensor,Lamp "
+                          "Inner fan (Alerts),Lamp Outer fan (Alerts),Lamp Low current,Lamp High "
+                          "current,Lamp High temp,Lamp Low temp,Lamp DC low,Lamp DC high,Lamp AC "
+                          "dump,Lamp Analog temp,Lamp 自检,Lamp Entrance guard,Lamp Switch value "
+                          "3,Lamp Switch value 4\n");
         QTest::newRow("live, east of UTC")
             << StatusCsv::row(kAt, 7, "TEC-48", valuesOf(kLive))
             << "2026-12-07T14:05:09.042+05:30,7,TEC-48," + QByteArray(kLiveRow);
@@ -155,9 +150,8 @@ private slots:
         QCOMPARE(written, expected);
     }
 
-    // A file read back gives the rows that were written, but for a last
-    // line cut short, which is left out and told; a bad one gives the line
-    // and what is wrong with it, and no row at all.
+    // A file read back gives the rows written, a last line cut short left
+    // out and told; a bad one gives its line and fault, and no row at all.
     void replay_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("told"); // the error, or the note
@@ -242,17 +236,14 @@ private slots:
     void replay() {
         QFETCH(QByteArray, content);
         QFETCH(QString, told);
-        const qint64 now =
-            QDateTime(QDate(2026, 12, 8), QTime(0, 0), QTimeZone(0)).toMSecsSinceEpoch();
-        const StatusCsv::Replay replay = StatusCsv::read(content, now);
+        const StatusCsv::Replay replay = StatusCsv::read(content, kNow);
         QCOMPARE(replay.error + replay.note, told);
         QCOMPARE(replay.rowCount, qsizetype(replay.rows.size()));
         if (!replay.error.isEmpty()) {
             QCOMPARE(replay.rows.size(), std::size_t(0));
             return;
         }
-        // Written again from what was read: the same bytes, in the current
-        // format, the cut line's aside.
+        // Written again: the same bytes in the current format, but the cut line.
         QByteArray again = StatusCsv::header();
         for (const StatusCsv::Row& row : replay.rows) {
             again += StatusCsv::row(
@@ -267,9 +258,8 @@ private slots:
                                            : StatusCsv::header() + time + ",0,," + kLiveRow);
     }
 
-    // The events beside a recording read back, quotes and line breaks in
-    // cells undone, an event cut short at the end left out; a bad file gives
-    // its line and no event.
+    // The events read back, quotes and line breaks in cells undone, an event
+    // cut short at the end left out; a bad file gives its line and no event.
     void eventsReplay_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("error");
@@ -311,9 +301,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, error);
         QFETCH(QByteArray, again);
-        const qint64 now =
-            QDateTime(QDate(2026, 12, 8), QTime(0, 0), QTimeZone(0)).toMSecsSinceEpoch();
-        const EventCsv::Replay replay = EventCsv::read(content, now);
+        const EventCsv::Replay replay = EventCsv::read(content, kNow);
         QCOMPARE(replay.error, error);
         QCOMPARE(replay.note.isEmpty(), replay.cutBytes == 0);
         QByteArray written = replay.events.empty() ? QByteArray() : EventCsv::header();
@@ -326,100 +314,32 @@ private slots:
         }
     }
 
-    // An hour of samples on a plot 400 pixels wide: a single-sample spike
-    // and dip survive, a sensor fault splits the line; of the wobble within
-    // a tolerance only a few points stay, the extremes among them.
-    void reduction_data() {
-        QTest::addColumn<int>("spikeAt");
-        QTest::addColumn<double>("spike");
-        QTest::addColumn<int>("gapAt");
-        QTest::addColumn<QList<double>>("lowHighStretches");
-        QTest::newRow("spike") << 1801 << 80.0 << -1 << QList<double>{20, 80, 1};
-        QTest::newRow("dip") << 3599 << -5.0 << -1 << QList<double>{-5, 20.5, 1};
-        QTest::newRow("gap") << 0 << 20.0 << 2000 << QList<double>{20, 20.5, 2};
-    }
-    void reduction() {
-        QFETCH(int, spikeAt);
-        QFETCH(double, spike);
-        QFETCH(int, gapAt);
-        QFETCH(QList<double>, lowHighStretches);
-        TrendStore store;
-        StatusValues values;
-        for (int i = 0; i < 3600; ++i) {
-            values.innerTemp = i == spikeAt ? spike : 20 + (i % 2) * 0.5;
-            values.innerTemp = i == gapAt ? std::nullopt : values.innerTemp;
-            store.append(qint64(i) * 1000, values);
-        }
-        const auto stretches = reduceToColumns(
-            store.samples(), [](const TrendSample& s) { return s.innerTemp; }, 0, 3599000, 400);
-        QList<double> ys;
-        for (const auto& stretch : stretches) {
-            for (const QPointF& point : stretch) {
-                ys << point.y();
-            }
-        }
-        QVERIFY(ys.size() <= 2 * 400 + 2); // two a column, and two more at a gap
-        QCOMPARE((QList<double>{*std::min_element(ys.begin(), ys.end()),
-                                *std::max_element(ys.begin(), ys.end()), double(stretches.size())}),
-                 lowHighStretches);
-        ys.clear();
-        for (auto stretch : stretches) {
-            dropStraightRuns(stretch, 0.6);
-            for (const QPointF& point : stretch) {
-                ys << point.y();
-            }
-        }
-        QVERIFY(ys.size() <= 8);
-        QCOMPARE(*std::min_element(ys.begin(), ys.end()), lowHighStretches[0]);
-        QCOMPARE(*std::max_element(ys.begin(), ys.end()), lowHighStretches[1]);
-    }
-
-    // An hour at most, and never more samples than an hour of replies.
-    void trendStoreBounded() {
-        for (const auto& [everyMs, kept] : {std::pair{2000, 1801}, std::pair{250, 3600}}) {
-            TrendStore store;
-            for (int i = 0; i < 20000; ++i) {
-                store.append(qint64(i) * everyMs, StatusValues{});
-            }
-            QCOMPARE(int(store.samples().size()), kept);
-            QCOMPARE(store.samples().back().time, qint64(19999) * everyMs);
-        }
-    }
-
-    // A write frame told as the controller it goes to, the parameter, what
-    // its box shows (a number with a point, as the value sent, in any
-    // language; a text as it is), the value.
+    // A write frame told as its controller, the parameter, what its box shows
+    // (a number with a point, in any language; a text as it is), the value.
     void writes_data() {
         QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QStringList>("event");
-        QTest::newRow("one byte") << hex("05 01 1E 0C 01 5F 90")
-                                  << QStringList{"1", "Sent High temperature warning (°C)",
-                                                 "TempMax_Text", "55"};
-        QTest::newRow("to controller 20")
-            << hex("05 14 1E 0C 01 5F A3")
-            << QStringList{"20", "Sent High temperature warning (°C)", "TempMax_Text", "55"};
-        QTest::newRow("two bytes") << hex("05 01 1E 05 02 05 DC 0C")
-                                   << QStringList{"1", "Sent Inner fan low rotation speed (rpm)",
-                                                  "IntFanLowS_Text", "1500"};
-        QTest::newRow("tenths") << hex("05 01 1E 0F 01 7D B1")
-                                << QStringList{"1", "Sent High current limit (A)", "-1.5", "12.5"};
-        QTest::newRow("factory offset")
-            << hex("05 01 1E 13 01 D2 0A")
-            << QStringList{"1", "Sent factory DC high limit offset", "2.5", "210"};
-        QTest::newRow("version") << hex("05 01 1E 15 01 42 7C")
-                                 << QStringList{"1", "Sent factory Version, second character", "e",
-                                                "B"};
-        QTest::newRow("cooling only") << hex("05 01 1E 1A 01 00 3F")
-                                      << QStringList{"1", "Sent factory Cooling only", "on", "off"};
-        QTest::newRow("address") << hex("05 01 1E 1C 01 03 44")
-                                 << QStringList{"1", "Sent bus address", "", "3"};
-        QTest::newRow("analog") << hex("05 01 1E 32 01 83 DA")
-                                << QStringList{"1", "Sent analog temp (°C)", "", "25.5"};
-        QTest::newRow("status poll") << hex("05 01 0F 00 15") << QStringList();
+        QTest::addColumn<QString>("event"); // address|what|from|to, empty: none
+        const auto row = [](const char* name, const char* frame, const char* event) {
+            QTest::newRow(name) << hex(frame) << QString(event);
+        };
+        row("one byte", "05 01 1E 0C 01 5F 90",
+            "1|Sent High temperature warning (°C)|TempMax_Text|55");
+        row("to controller 20", "05 14 1E 0C 01 5F A3",
+            "20|Sent High temperature warning (°C)|TempMax_Text|55");
+        row("two bytes", "05 01 1E 05 02 05 DC 0C",
+            "1|Sent Inner fan low rotation speed (rpm)|IntFanLowS_Text|1500");
+        row("tenths", "05 01 1E 0F 01 7D B1", "1|Sent High current limit (A)|-1.5|12.5");
+        row("factory offset", "05 01 1E 13 01 D2 0A",
+            "1|Sent factory DC high limit offset|2.5|210");
+        row("version", "05 01 1E 15 01 42 7C", "1|Sent factory Version, second character|e|B");
+        row("cooling only", "05 01 1E 1A 01 00 3F", "1|Sent factory Cooling only|on|off");
+        row("address", "05 01 1E 1C 01 03 44", "1|Sent bus address||3");
+        row("analog", "05 01 1E 32 01 83 DA", "1|Sent analog temp (°C)||25.5");
+        row("status poll", "05 01 0F 00 15", "");
     }
     void writes() {
         QFETCH(QByteArray, frame);
-        QFETCH(QStringList, event);
+        QFETCH(QString, event);
         // Two boxes show numbers in the operator's notation, the others their names.
         const QMap<QByteArray, QString> shown{{"TECcurrH_Text", "-1,5"},
                                               {"DCVhighOffset_Text", "2,5"}};
@@ -427,10 +347,11 @@ private slots:
             bytesOf(frame),
             [&shown](const char* name) { return shown.value(name, QString::fromLatin1(name)); },
             [](const char* name) { return QByteArray(name) == "CheckBox2"; });
-        QCOMPARE(
-            told ? QStringList({QString::number(told->address), told->what, told->from, told->to})
-                 : QStringList(),
-            event);
+        QCOMPARE(told ? QStringLiteral("%1|%2|%3|%4")
+                            .arg(told->address)
+                            .arg(told->what, told->from, told->to)
+                      : QString(),
+                 event);
     }
 
     // Each controller's lamps are told against its own last reply, the
@@ -480,12 +401,9 @@ private slots:
         QCOMPARE(log.at(0).what + ' ' + log.at(EventLog::kCapacity - 1).what, "10000 1");
     }
 
-    // The disk holds every write until the test lets it go: the status
-    // replies are queued at once, and reach the file in order once it does.
-    // A queue found full, or a write that fails, ends the recording, and the
-    // operator is told how many rows are in the file and how many are not;
-    // nothing is written after the write that failed. The next recording
-    // starts afresh.
+    // The replies queue while the disk stalls, and reach the file in order;
+    // a full queue or a failed write ends the recording, told with the rows
+    // in the file and those not, nothing after it. The next starts afresh.
     void stalledDisk_data() {
         QTest::addColumn<int>("capacity");
         QTest::addColumn<int>("replies");
@@ -545,9 +463,8 @@ private slots:
                  StatusCsv::header() + StatusCsv::row(kAt, 1, "TEC-48", valuesOf(kFaults)));
     }
 
-    // A file that fills up in a row, or whose write does not reach the disk,
-    // is cut back to its last whole line; a pipe, which cannot be
-    // synchronised, is written all the same.
+    // A file full in a row, or whose write misses the disk, is cut back to
+    // its last whole line; a pipe, which cannot be synchronised, is written.
     void fileSinkFails_data() {
         QTest::addColumn<int>("limit"); // bytes of the file, 0: none
         QTest::addColumn<int>("syncError");
@@ -576,8 +493,7 @@ private slots:
                  error.isEmpty() ? "header\nrow 1\nrow 2\nrow 3\n" : "header\nrow 1\n");
     }
 
-    // A file never holds more lines than a replay reads: the next goes on
-    // into the next pair.
+    // A file never holds more lines than a replay reads: on into the next pair.
     void mostLines() {
         StalledDisk disk;
         disk.stalls = false;
@@ -594,14 +510,12 @@ private slots:
         QCOMPARE(written[RecordingFiles::Events], qint64(StatusCsv::kMostRows + 1));
     }
 
-    // A daily recording continues the day's files after a restart where
-    // they are ours, without a second header or a line cut short, and else
-    // leaves them as they are for the day's next pair; on opening a day it
-    // removes the day files (and no other) older than the 90 days kept.
-    // Files: "D-1-events.csv" is yesterday's; contents, in tokens: H/E the
-    // headers, r/e a row/event before, c a line cut short, s a row of
-    // another model, 2 a header of format 2, x another program's; N/L the
-    // row and lamp event recorded, "-" no file.
+    // A daily recording continues the day's files of ours after a restart,
+    // without a second header or a line cut short, else goes on in the
+    // next pair; opening a day removes day files older than the 90 kept.
+    // "D-1-events.csv" is yesterday's; H/E the headers, r/e a row/event
+    // before, c a line cut short, s a row of another model, 2 a header of
+    // format 2, x another program's; N/L the row and event recorded, - none.
     void dayFiles_data() {
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<int>("day"); // of the reply recorded, from today

@@ -1,6 +1,5 @@
-// The trends kept of each controller: where its replies stopped for a gap,
-// where a plotted line breaks (at most once a pixel column), and the bounds
-// of twenty controllers and of an hour each.
+// The trends kept of each controller: the gaps, where a plotted line breaks
+// and what its reduction keeps, and the bounds of controllers and of time.
 #include "record/controller_trends.h"
 #include "record/trend_reduction.h"
 
@@ -110,9 +109,39 @@ private slots:
         QCOMPARE(valuesOf(reduceToColumns(kept, innerOf, 0, 1999, 2)), stretches);
     }
 
-    // Twenty controllers at most: a 21st is not kept, those kept go on.
-    // Live, each keeps its last hour, and the span shown is the last hour
-    // of the newest reply; a replay keeps and shows all.
+    // An hour on 400 pixels: a one-sample spike or dip survives; of the
+    // wobble within a tolerance a few points stay, the extremes among them.
+    void reduction_data() {
+        QTest::addColumn<int>("spikeAt");
+        QTest::addColumn<double>("spike");
+        QTest::newRow("spike") << 1801 << 80.0;
+        QTest::newRow("dip") << 3599 << -5.0;
+    }
+    void reduction() {
+        QFETCH(int, spikeAt);
+        QFETCH(double, spike);
+        std::deque<TrendSample> samples(3600);
+        for (int i = 0; i < 3600; ++i) {
+            samples[i].time = qint64(i) * 1000;
+            samples[i].innerTemp = i == spikeAt ? spike : 20 + (i % 2) * 0.5;
+        }
+        auto stretches = reduceToColumns(samples, innerOf, 0, 3599000, 400);
+        QCOMPARE(stretches.size(), 1);
+        const QList<double> extremes{std::min(spike, 20.0), std::max(spike, 20.5)};
+        const auto lowHigh = [&stretches] {
+            const QList<double> ys = valuesOf(stretches).first();
+            return QList<double>{*std::min_element(ys.begin(), ys.end()),
+                                 *std::max_element(ys.begin(), ys.end())};
+        };
+        QVERIFY(stretches[0].size() <= 2 * 400); // two a column
+        QCOMPARE(lowHigh(), extremes);
+        dropStraightRuns(stretches[0], 0.6);
+        QVERIFY(stretches[0].size() <= 8);
+        QCOMPARE(lowHigh(), extremes);
+    }
+
+    // Twenty controllers at most, a 21st not kept. Live, each keeps and
+    // shows the last hour of the newest reply; a replay keeps and shows all.
     void controllersBounded() {
         for (const auto bounds :
              {ControllerTrends::Bounds::LastHour, ControllerTrends::Bounds::Whole}) {
