@@ -156,6 +156,11 @@ private slots:
         site.powered = {1};
         site.run(opens.last() - opens[opens.size() - 2] + 40);
         QCOMPARE(site.shown(), QStringList{"1:1:age:values"});
+        // Lost again after carrying bytes: the first pause, not the longest.
+        const int calls = port->openCalls;
+        port->unplug();
+        site.run(opens[0]);
+        QCOMPARE(port->openCalls, calls + 1);
     }
 
     // A folder a line, a file a day, the days of the configuration kept.
