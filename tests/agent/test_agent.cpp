@@ -8,6 +8,9 @@
 #include "app/fake_comm_port.h"
 
 #include <QDir>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -105,6 +108,14 @@ private slots:
         QCOMPARE(snapshot.lines.size(), 1u);
         QVERIFY(snapshot.lines[0].portOpen);
         QCOMPARE(snapshot.lines[0].replies, site.read);
+        // What a scrape gets, from the listener's own thread.
+        QNetworkAccessManager web;
+        web.setProxy(QNetworkProxy::NoProxy);
+        const std::unique_ptr<QNetworkReply> scrape(web.get(QNetworkRequest(
+            QStringLiteral("http://127.0.0.1:%1/metrics").arg(site.agent.metricsPort()))));
+        QTRY_VERIFY(scrape->isFinished());
+        QVERIFY(scrape->readAll().contains(
+            "brisco_controller_up{line=\"a\",address=\"1\",model=\"TEC-48\"} 1\n"));
     }
 
     // Down: still heard of, no values; its line lost: all down, tried again
@@ -144,11 +155,14 @@ private slots:
         }
         QCOMPARE(tried, opens);
         // Each change of state told once, however often the port is tried.
-        QStringList told;
-        for (const QString& line : std::as_const(m_log)) {
-            told << line.section("): ", 1).section(u';', 0, 0);
-        }
-        QCOMPARE(told, (QStringList{"open, watching 1 address", "controller 1 (TEC-48) answers",
+        const auto told = [this](qsizetype from) {
+            QStringList all;
+            for (const QString& line : m_log.mid(from)) {
+                all << line.section("): ", 1).section(u';', 0, 0);
+            }
+            return all;
+        };
+        QCOMPARE(told(0), (QStringList{"open, watching 1 address", "controller 1 (TEC-48) answers",
                                     "controller 1 (TEC-48) is down", "went away"}));
         QVERIFY(!site.agent.snapshot().lines[0].portOpen);
         port->available = {1};
@@ -156,11 +170,14 @@ private slots:
         site.powered = {1};
         site.run(opens.last() - opens[opens.size() - 2] + 40);
         QCOMPARE(site.shown(), QStringList{"1:1:age:values"});
-        // Lost again after carrying bytes: the first pause, not the longest.
+        // Lost again after carrying bytes: told again, its controller down,
+        // and tried after the first pause, not the longest.
         const int calls = port->openCalls;
+        const qsizetype before = m_log.size();
         port->unplug();
         site.run(opens[0]);
         QCOMPARE(port->openCalls, calls + 1);
+        QCOMPARE(told(before).mid(0, 2), (QStringList{"went away", "controller 1 (TEC-48) is down"}));
     }
 
     // A folder a line, a file a day, the days of the configuration kept.

@@ -301,6 +301,7 @@ private slots:
         QVERIFY(first);
         QVERIFY(!server.start({QStringLiteral("127.0.0.1:%1").arg(first->port()), {}}, &error));
         QVERIFY2(error.contains("in use"), qPrintable(error));
+        QVERIFY(server.start({"127.0.0.1:0", {}}, &error) && server.port() != 0);
         QVERIFY(!first->start({"127.0.0.1:0", {}}, &error));
         QVERIFY2(error.contains("already listening"), qPrintable(error));
         QCOMPARE(status(exchange(*connected(first->port()), get())), 200);

@@ -164,7 +164,8 @@ private slots:
     }
 
     // Opened and closed at once, as the port scan does, a line connects
-    // nothing; open, it carries the bytes as they are.
+    // nothing; open, it carries the bytes as they are; lost and opened again,
+    // it has nothing of the old connection to read.
     void rawLine() {
         Line line("tcp");
         QVERIFY(line.port.open());
@@ -177,8 +178,20 @@ private slots:
         line.client->write(hex("06 FF FF 00"));
         QTRY_COMPARE(line.port.bytesWaiting(), 4);
         QCOMPARE(hexOf(line.port.readAll()), "06 FF FF 00");
+        line.client->write(hex("06"));
+        QTRY_COMPARE(line.port.bytesWaiting(), 1);
         line.client->abort();
         QTRY_VERIFY(line.lost.count() == 1 && !line.port.isOpen());
+        QVERIFY(line.port.open());
+        QCOMPARE(line.port.bytesWaiting(), 0);
+    }
+
+    // A server that refuses COM port control is given up at once.
+    void comPortControlRefused() {
+        Line line("rfc2217");
+        QVERIFY(line.port.open() && line.accept());
+        line.client->write(hex("FF FE 2C"));
+        QTRY_COMPARE_WITH_TIMEOUT(line.lost.count(), 1, NetworkCommPort::kConnectMilliseconds / 2);
     }
 
     // Open at once, then lost: nobody listens, or the server never takes COM

@@ -140,19 +140,23 @@ private slots:
         QCOMPARE(lowHigh(), extremes);
     }
 
-    // Twenty controllers at most, a 21st not kept. Live, each keeps and
+    // Twenty controllers at most, a 21st not kept; the one followed is there
+    // before it answers. Live, each keeps and
     // shows the last hour of the newest reply; a replay keeps and shows all.
     void controllersBounded() {
         for (const auto bounds :
              {ControllerTrends::Bounds::LastHour, ControllerTrends::Bounds::Whole}) {
             ControllerTrends trends(bounds);
             QSignalSpy appended(&trends, &ControllerTrends::appended);
+            trends.follow(21);
+            QVERIFY(trends.find(21) && trends.empty());
             for (int address = 21; address >= 1; --address) {
                 QCOMPARE(trends.append(std::uint8_t(address), "TEC-48", 0, inner(address)),
                          address > 1);
             }
             QCOMPARE(trends.controllers().size(), std::size_t(20));
             QVERIFY(!trends.find(1) && trends.find(20) && trends.find(21));
+            QCOMPARE(trends.wholeSpan(), std::pair(qint64(-60000), qint64(0))); // a minute at least
             for (int i = 1; i <= 7200; ++i) {
                 QVERIFY(trends.append(2, {}, qint64(i) * 1000, inner(i)));
             }
@@ -163,7 +167,8 @@ private slots:
             QCOMPARE(trends.find(2)->samples().front().time, live ? 3601000 : 0);
             QCOMPARE(trends.find(3)->samples().size(), std::size_t(1));
             QCOMPARE(trends.wholeSpan(), std::pair(live ? qint64(3600000) : 0, qint64(7200000)));
-            QCOMPARE(trends.controllers().at(21).model, QStringLiteral("TEC-48"));
+            // Replies of no known model leave the one known.
+            QCOMPARE(trends.controllers().at(2).model, QStringLiteral("TEC-48"));
         }
     }
 };
