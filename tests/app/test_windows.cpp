@@ -421,9 +421,10 @@ private slots:
             "Alerts Low temp, red");
     }
 
-    // "Ports…" keeps a serial device or a network line for each port, tells
-    // which BRISCO_COM<n> win, refuses a network line without a host, and the
-    // ports are scanned anew; opened again, it shows what was kept.
+    // "Ports…" keeps a serial device or a network line for each port, without
+    // the spaces around what was typed, tells which BRISCO_COM<n> win, refuses
+    // a network line without a host, and the ports are scanned anew; opened
+    // again, it shows what was kept; a choice taken back is gone.
     void portsDialog() {
         qputenv("BRISCO_COM3", "/dev/ttyS9");
         for (const int n : {1, 2, 3}) {
@@ -434,22 +435,25 @@ private slots:
         QVERIFY(f.find<QLabel>("PortsNote")->text().endsWith("here: BRISCO_COM3=/dev/ttyS9."));
         f.find<QComboBox>("Com1Kind")->setCurrentIndex(3);
         f.find<QComboBox>("Com2Kind")->setCurrentIndex(1);
-        f.find<QComboBox>("Com2Device")->setCurrentText("/dev/ttyUSB1");
+        f.find<QComboBox>("Com2Device")->setCurrentText(" /dev/ttyUSB1 ");
         f.find<QComboBox>("Com3Kind")->setCurrentIndex(1);
         f.find<QComboBox>("Com3Device")->setCurrentText("/dev/ttyUSB3");
         QVERIFY(!f.find("Com1Device")->isEnabled() && f.find("Com1Host")->isEnabled());
         f.run("set Com1TcpPort 4001; click PortsOk_Command; told \"rfc2217://:4001\" is not a "
               "network line: the host is missing. A network line is named tcp://HOST:PORT or "
-              "rfc2217://HOST:PORT.; shown Ports_Form 1; set Com1Host site-pc; "
+              "rfc2217://HOST:PORT.; shown Ports_Form 1; set Com1Host  site-pc; "
               "click PortsOk_Command; shown Ports_Form 0; tick; opens 6");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!f.find("Ports_Form"));
         f.run("click Ports_Command; shows Com1Host site-pc; shows Com1TcpPort 4001; "
               "click PortsCancel_Command");
         QCOMPARE(f.find<QComboBox>("Com2Device")->currentText(), "/dev/ttyUSB1");
+        QCOMPARE(f.find<QComboBox>("Com1Kind")->currentIndex(), 3);
         QCOMPARE(brisco::port::deviceNameFor(1), "rfc2217://site-pc:4001");
         QCOMPARE(brisco::port::deviceNameFor(3), "/dev/ttyS9");
         QCOMPARE(brisco::port::chosenDevice(3), "/dev/ttyUSB3");
+        brisco::port::setChosenDevice(3, {});
+        QVERIFY(brisco::port::chosenDevice(3).isEmpty());
         qunsetenv("BRISCO_COM3");
     }
 

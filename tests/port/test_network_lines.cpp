@@ -1,8 +1,10 @@
-// Network lines: their names, the telnet stream of RFC 2217 byte by byte,
-// and both kinds of line against a server of the test's own on 127.0.0.1.
+// The serial devices behind COM1 to COM3; network lines: their names, the
+// telnet stream of RFC 2217 byte by byte, and both kinds of line against a
+// server of the test's own on 127.0.0.1.
 #include "test_bytes.h"
 
 #include "port/dispatching_comm_port.h"
+#include "port/port_names.h"
 #include "port/telnet_stream.h"
 
 #include <QSignalSpy>
@@ -51,6 +53,18 @@ class TestNetworkLines : public QObject {
     Q_OBJECT
 
 private slots:
+    // USB adapters first, numbers by value, each device once; COM<n> is the
+    // n-th of them unless a device is named.
+    void serialDeviceOrder() {
+        const QStringList ordered = orderSerialDevices(
+            {"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyS0"});
+        QCOMPARE(ordered, (QStringList{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyS0",
+                                       "/dev/ttyS1"}));
+        QCOMPARE(devicePathFor(5, {}, ordered), "/dev/ttyS1");
+        QCOMPARE(devicePathFor(6, {}, ordered), QString());
+        QCOMPARE(devicePathFor(3, "/dev/pts/7", ordered), "/dev/pts/7");
+    }
+
     void lineNames_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("line"); // "kind host port", or why it is no network line
