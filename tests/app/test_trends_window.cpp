@@ -237,25 +237,33 @@ private slots:
         QCOMPARE(heard, told);
     }
 
-    // Two minutes without a reply in an hour are blank. A drag shows that
-    // span in all plots, a right click twice it, "Whole span" all again.
+    // Inner rising from 1 to 7 °C on an axis from 0 to 8 (outer at 0, below
+    // the rows looked at): two minutes without a reply in an hour are blank,
+    // but for a reply alone in them. A drag shows that span in all plots, a
+    // right click twice it, "Whole span" all again.
     void silenceAndZoom() {
         ControllerTrends trends;
-        fill(trends, 3600, 10,
-             [](int second) { return second > 1500 && second < 1620 ? NAN : 20.0; });
+        fill(trends, 3600, 10, [](int second) {
+            return second > 1500 && second < 1620 && second != 1560 ? NAN : 1 + second / 600.0;
+        });
         const auto window = shown(trends);
         auto* plot = window->findChild<TrendPlot*>("Temperatures_Chart");
         const QRectF area = plot->plotArea();
         const QImage picture = plot->grab().toImage();
+        // How dark the darkest pixel at a moment is, and how far above the axis.
         const auto darkest = [&](int second) {
-            int gray = 255;
-            for (int y = int(area.top()); y < int(area.bottom()); ++y) {
-                const int x = int(area.left() + area.width() * second / 3600);
-                gray = std::min(gray, qGray(picture.pixel(x, y)));
+            std::pair<int, double> found{255, 0};
+            const int x = int(area.left() + area.width() * second / 3600);
+            for (int y = int(area.top()); y < int(area.bottom()) - 4; ++y) {
+                found = std::min(found, std::pair(qGray(picture.pixel(x, y)), area.bottom() - y));
             }
-            return gray;
+            return found;
         };
-        QVERIFY(darkest(1400) < 100 && darkest(1720) < 100 && darkest(1560) > 200);
+        QVERIFY(darkest(1400).first < 100 && darkest(1720).first < 100 &&
+                darkest(1530).first > 200 && darkest(1560).first < 100);
+        for (const int second : {30, 3570}) {
+            QVERIFY(std::abs(darkest(second).second - area.height() * (1 + second / 600.0) / 8) < 3);
+        }
         const int y = int(area.center().y());
         const qint64 start = kStart.toMSecsSinceEpoch();
         const qint64 pixel = qint64(3600'000 / area.width()) + 1;
