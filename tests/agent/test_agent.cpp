@@ -163,7 +163,7 @@ private slots:
             return all;
         };
         QCOMPARE(told(0), (QStringList{"open, watching 1 address", "controller 1 (TEC-48) answers",
-                                    "controller 1 (TEC-48) is down", "went away"}));
+                                       "controller 1 (TEC-48) is down", "went away"}));
         QVERIFY(!site.agent.snapshot().lines[0].portOpen);
         port->available = {1};
         port->connects = true;
@@ -177,7 +177,8 @@ private slots:
         port->unplug();
         site.run(opens[0]);
         QCOMPARE(port->openCalls, calls + 1);
-        QCOMPARE(told(before).mid(0, 2), (QStringList{"went away", "controller 1 (TEC-48) is down"}));
+        QCOMPARE(told(before).mid(0, 2),
+                 (QStringList{"went away", "controller 1 (TEC-48) is down"}));
     }
 
     // A folder a line, a file a day, the days of the configuration kept.

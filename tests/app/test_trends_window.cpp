@@ -262,7 +262,8 @@ private slots:
         QVERIFY(darkest(1400).first < 100 && darkest(1720).first < 100 &&
                 darkest(1530).first > 200 && darkest(1560).first < 100);
         for (const int second : {30, 3570}) {
-            QVERIFY(std::abs(darkest(second).second - area.height() * (1 + second / 600.0) / 8) < 3);
+            const double above = area.height() * (1 + second / 600.0) / 8;
+            QVERIFY(std::abs(darkest(second).second - above) < 3);
         }
         const int y = int(area.center().y());
         const qint64 start = kStart.toMSecsSinceEpoch();

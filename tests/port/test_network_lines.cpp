@@ -56,10 +56,11 @@ private slots:
     // USB adapters first, numbers by value, each device once; COM<n> is the
     // n-th of them unless a device is named.
     void serialDeviceOrder() {
-        const QStringList ordered = orderSerialDevices(
-            {"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyS0"});
-        QCOMPARE(ordered, (QStringList{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyS0",
-                                       "/dev/ttyS1"}));
+        const QStringList ordered =
+            orderSerialDevices({"/dev/ttyS1", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyS0",
+                                "/dev/ttyUSB2", "/dev/ttyS0"});
+        QCOMPARE(ordered, (QStringList{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10",
+                                       "/dev/ttyS0", "/dev/ttyS1"}));
         QCOMPARE(devicePathFor(5, {}, ordered), "/dev/ttyS1");
         QCOMPARE(devicePathFor(6, {}, ordered), QString());
         QCOMPARE(devicePathFor(3, "/dev/pts/7", ordered), "/dev/pts/7");
@@ -101,6 +102,10 @@ private slots:
             DispatchingCommPort port;
             QVERIFY(!port.open() && !port.isNetworkLine());
             QCOMPARE(port.nameError(), parsed.error);
+        } else if (parsed.error.isEmpty()) { // named again as the Ports dialog names it
+            const QString named =
+                networkLineName(parsed.kind, parsed.host, QString::number(parsed.port));
+            QCOMPARE(parseLineName(named).host, parsed.host);
         }
     }
 
