@@ -141,8 +141,8 @@ private slots:
     }
 
     // Twenty controllers at most, a 21st not kept; the one followed is there
-    // before it answers. Live, each keeps and
-    // shows the last hour of the newest reply; a replay keeps and shows all.
+    // before it answers. Live, each keeps and shows the last hour of the
+    // newest reply; a replay keeps and shows all.
     void controllersBounded() {
         for (const auto bounds :
              {ControllerTrends::Bounds::LastHour, ControllerTrends::Bounds::Whole}) {
